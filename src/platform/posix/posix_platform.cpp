@@ -1,0 +1,184 @@
+#include "platform/posix/posix_platform.h"
+
+#include <fcntl.h>
+#include <iconv.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/message_line.h"
+#include "platform/profile.h"
+
+namespace quendrix {
+namespace {
+
+class PosixInputFile : public InputFile {
+ public:
+  explicit PosixInputFile(int fd) : fd_(fd) {}
+  ~PosixInputFile() override { ::close(fd_); }
+
+  bool Seek(int64_t offset) override {
+    return offset >= 0 && ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) == offset;
+  }
+
+  int64_t Read(void* buffer, size_t size) override {
+    for (;;) {
+      ssize_t got = ::read(fd_, buffer, size);
+      if (got >= 0) return got;
+      if (errno != EINTR) return -1;
+    }
+  }
+
+  int64_t Size() override {
+    struct stat info;
+    return ::fstat(fd_, &info) == 0 ? static_cast<int64_t>(info.st_size) : -1;
+  }
+
+ private:
+  int fd_;
+};
+
+class PosixOutputFile : public OutputFile {
+ public:
+  explicit PosixOutputFile(int fd) : fd_(fd) {}
+  ~PosixOutputFile() override {
+    if (fd_ >= 0) ::close(fd_);
+  }
+
+  bool Write(const void* data, size_t size) override {
+    auto bytes = static_cast<const char*>(data);
+    while (size > 0) {
+      ssize_t put = ::write(fd_, bytes, size);
+      if (put < 0 && errno == EINTR) continue;
+      if (put <= 0) return false;
+      bytes += put;
+      size -= static_cast<size_t>(put);
+    }
+    return true;
+  }
+
+  bool Close() override {
+    int fd = fd_;
+    fd_ = -1;
+    return ::close(fd) == 0;
+  }
+
+ private:
+  int fd_;
+};
+
+// The whole text of a small file; empty when it cannot be read.
+std::string ReadSmallFile(const std::string& path) {
+  std::string text;
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return text;
+  char buffer[4096];
+  ssize_t got;
+  while ((got = ::read(fd, buffer, sizeof buffer)) > 0) {
+    text.append(buffer, static_cast<size_t>(got));
+  }
+  ::close(fd);
+  return text;
+}
+
+}  // namespace
+
+std::string Cp932ToUtf8(std::string_view text) {
+  std::string result;
+  iconv_t cd = ::iconv_open("UTF-8", "CP932");
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(text);
+  std::vector<char> input(text.begin(), text.end());
+  char* in = input.data();
+  size_t inLeft = input.size();
+  char buffer[256];
+  while (inLeft > 0) {
+    char* out = buffer;
+    size_t outLeft = sizeof buffer;
+    size_t done = ::iconv(cd, &in, &inLeft, &out, &outLeft);
+    result.append(buffer, static_cast<size_t>(out - buffer));
+    if (done == static_cast<size_t>(-1) && errno != E2BIG) {
+      result += "\xEF\xBF\xBD";  // U+FFFD for a byte that does not decode
+      ++in;
+      --inLeft;
+    }
+  }
+  ::iconv_close(cd);
+  return result;
+}
+
+std::string PosixPlatform::CurrentDirectory() {
+  std::vector<char> buffer(PATH_MAX + 1);
+  while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+    if (errno != ERANGE) return std::string();
+    buffer.resize(buffer.size() * 2);
+  }
+  return std::string(buffer.data());
+}
+
+bool PosixPlatform::PathExists(const std::string& path) {
+  struct stat info;
+  return !path.empty() && ::stat(path.c_str(), &info) == 0;
+}
+
+bool PosixPlatform::RemoveFile(const std::string& path) {
+  return ::unlink(path.c_str()) == 0;
+}
+
+bool PosixPlatform::RenameFile(const std::string& from, const std::string& to) {
+  return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+std::string PosixPlatform::ReadProfileText(const std::string& path,
+                                           std::string_view section,
+                                           std::string_view key,
+                                           std::string_view defaultValue,
+                                           size_t bufferSize) {
+  return ProfileText(ReadSmallFile(path), section, key, defaultValue,
+                     bufferSize);
+}
+
+int32_t PosixPlatform::ReadProfileInt(const std::string& path,
+                                      std::string_view section,
+                                      std::string_view key,
+                                      int32_t defaultValue) {
+  return ProfileInt(ReadSmallFile(path), section, key, defaultValue);
+}
+
+void PosixPlatform::ShowMessage(MessageIcon icon, std::string_view text,
+                                std::string_view name) {
+  std::string line = MessageLine(icon, text, name);
+  line += '\n';
+  std::fwrite(line.data(), 1, line.size(), stderr);
+  std::fflush(stderr);
+}
+
+std::unique_ptr<InputFile> PosixPlatform::OpenForReading(const std::string& path) {
+  if (path.empty()) return nullptr;
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat info;
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);  // a directory or a device is no file to read
+    return nullptr;
+  }
+  return std::make_unique<PosixInputFile>(fd);
+}
+
+std::unique_ptr<OutputFile> PosixPlatform::CreateForWriting(
+    const std::string& path) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) return nullptr;
+  return std::make_unique<PosixOutputFile>(fd);
+}
+
+Platform& SystemPlatform() {
+  static PosixPlatform platform;
+  return platform;
+}
+
+}  // namespace quendrix

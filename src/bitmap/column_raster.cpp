@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "bitmap/fast_raster.h"
+
 namespace quendrix {
 namespace {
 
@@ -118,7 +120,7 @@ void ConvertPixelsPerBit(const ImageEntry& entry, const uint8_t* pixels,
 
 void ConvertPixels(const ImageEntry& entry, const uint8_t* pixels,
                    uint8_t* block) {
-  ConvertPixelsPerBit(entry, pixels, block);
+  ConvertPixelsFast(entry, pixels, block);
 }
 
 uint8_t* ConversionBuffers::Grow(Platform& platform,

@@ -1,0 +1,64 @@
+#pragma once
+
+// The inner loops of the fast column raster (fast_raster.h), one set for each
+// path. Only fast_raster.cpp and the processor-specific kernels include this.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace quendrix::raster {
+
+// What the colour indices of one picture decide, worked out once per picture
+// in the forms the row packers look up. "Dark" means "not white": the pixel
+// gives the bit 1.
+struct ColourDecisions {
+  // 8 bits: bandBit[j][v] is the bit of pixel j of a band (1 << (7 - j)) when
+  // index v is dark, else 0.
+  uint8_t bandBit[8][256];
+  // 4 bits: nibbleBits[j][v] holds the two band bits that byte j of a band,
+  // of value v, gives: its high nibble at bit 7 - 2j, its low one at 6 - 2j.
+  uint8_t nibbleBits[4][256];
+  // 8 bits, for byte shuffles: darkByLow[s][lo] has bit h set when index
+  // (8 * s + h) * 16 + lo is dark, for h = 0 to 7.
+  uint8_t darkByLow[2][16];
+  // 4 bits, for byte shuffles: 0xFF when index n is dark, else 0.
+  uint8_t darkNibble[16];
+  // 1 bit: the band byte is (stored & keep) ^ flip.
+  uint8_t keep;
+  uint8_t flip;
+};
+
+// Packs the first `pixels` pixels of a row, starting at its first byte, into
+// (pixels + 7) / 8 band bytes; bits beyond the last pixel are 0. Reads no byte
+// beyond the (pixels * depth + 7) / 8 the pixels take.
+using PackRow = void (*)(const uint8_t* row, size_t pixels,
+                         const ColourDecisions& decisions, uint8_t* bands);
+
+// Moves a tile of packed rows into the column raster: byte m of tile row k
+// (found at tile[k * pitch + m]) goes to out[m * height + k], for k below
+// `rows` and m below `bands`.
+using TransposeTile = void (*)(const uint8_t* tile, size_t pitch, size_t rows,
+                               size_t bands, uint8_t* out, size_t height);
+
+struct Kernels {
+  PackRow packRow1;
+  PackRow packRow4;
+  PackRow packRow8;
+  TransposeTile transposeTile;
+};
+
+// Plain C++ for every processor; the vector kernels finish rows with them.
+void PackRow1Portable(const uint8_t* row, size_t pixels,
+                      const ColourDecisions& decisions, uint8_t* bands);
+void PackRow4Portable(const uint8_t* row, size_t pixels,
+                      const ColourDecisions& decisions, uint8_t* bands);
+void PackRow8Portable(const uint8_t* row, size_t pixels,
+                      const ColourDecisions& decisions, uint8_t* bands);
+void TransposeTilePortable(const uint8_t* tile, size_t pitch, size_t rows,
+                           size_t bands, uint8_t* out, size_t height);
+
+// The AVX2 kernels when this build has them and the processor runs them;
+// otherwise null.
+const Kernels* Avx2Kernels();
+
+}  // namespace quendrix::raster

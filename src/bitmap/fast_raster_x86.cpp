@@ -1,0 +1,160 @@
+// The AVX2 kernels of the fast column raster. They are compiled for AVX2 one
+// function at a time (target attributes), so that the rest of the program
+// keeps to the baseline instruction set and runs on any x86-64 processor; the
+// processor is asked at run time before they are used.
+
+#include "bitmap/fast_raster_kernels.h"
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+
+#include <immintrin.h>
+
+#include <cstring>
+
+#define QUENDRIX_AVX2 __attribute__((target("avx2")))
+
+namespace quendrix::raster {
+namespace {
+
+// Within each group of 8 bytes, byte order reversed: the leftmost pixel of a
+// band then lands on the highest bit of its movemask byte.
+QUENDRIX_AVX2 __m256i ReverseEights() {
+  return _mm256_setr_epi8(7, 6, 5, 4, 3, 2, 1, 0, 15, 14, 13, 12, 11, 10, 9, 8,  //
+                          7, 6, 5, 4, 3, 2, 1, 0, 15, 14, 13, 12, 11, 10, 9, 8);
+}
+
+QUENDRIX_AVX2 void StoreBands(uint8_t* bands, __m256i darkBytes) {
+  // One bit per byte of `darkBytes` (its top bit), lowest byte first; on this
+  // little-endian processor the 4 bytes of the mask are 4 band bytes in order.
+  const auto mask = static_cast<uint32_t>(
+      _mm256_movemask_epi8(_mm256_shuffle_epi8(darkBytes, ReverseEights())));
+  std::memcpy(bands, &mask, sizeof mask);
+}
+
+QUENDRIX_AVX2 void PackRow1Avx2(const uint8_t* row, size_t pixels,
+                                const ColourDecisions& decisions, uint8_t* bands) {
+  const size_t whole = pixels / 8;
+  const __m256i keep = _mm256_set1_epi8(static_cast<char>(decisions.keep));
+  const __m256i flip = _mm256_set1_epi8(static_cast<char>(decisions.flip));
+  size_t b = 0;
+  for (; b + 32 <= whole; b += 32) {
+    __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + b));
+    v = _mm256_xor_si256(_mm256_and_si256(v, keep), flip);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(bands + b), v);
+  }
+  PackRow1Portable(row + b, pixels - 8 * b, decisions, bands + b);
+}
+
+QUENDRIX_AVX2 void PackRow4Avx2(const uint8_t* row, size_t pixels,
+                                const ColourDecisions& decisions, uint8_t* bands) {
+  const size_t whole = pixels / 8;
+  const __m256i darkNibble = _mm256_broadcastsi128_si256(
+      _mm_loadu_si128(reinterpret_cast<const __m128i*>(decisions.darkNibble)));
+  const __m256i low = _mm256_set1_epi8(0x0F);
+  // Reverses each group of 4 bytes; with the low nibbles unpacked first, each
+  // 8 pixels of a band then stand last pixel first.
+  const __m256i reverseFours = _mm256_setr_epi8(3, 2, 1, 0, 7, 6, 5, 4, 11, 10, 9, 8,
+                                                15, 14, 13, 12, 3, 2, 1, 0, 7, 6, 5, 4,
+                                                11, 10, 9, 8, 15, 14, 13, 12);
+  size_t b = 0;
+  for (; b + 8 <= whole; b += 8) {  // 32 bytes: 64 pixels, 8 bands
+    __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + 4 * b));
+    v = _mm256_shuffle_epi8(v, reverseFours);
+    const __m256i darkHigh =
+        _mm256_shuffle_epi8(darkNibble, _mm256_and_si256(_mm256_srli_epi16(v, 4), low));
+    const __m256i darkLow = _mm256_shuffle_epi8(darkNibble, _mm256_and_si256(v, low));
+    // Per 128-bit lane: pixels of source bytes 0-7, then of bytes 8-15.
+    const __m256i first = _mm256_unpacklo_epi8(darkLow, darkHigh);
+    const __m256i second = _mm256_unpackhi_epi8(darkLow, darkHigh);
+    // Each 8 bytes are one band, last pixel first: the top bits in order.
+    const auto a = static_cast<uint32_t>(
+        _mm256_movemask_epi8(_mm256_permute2x128_si256(first, second, 0x20)));
+    const auto c = static_cast<uint32_t>(
+        _mm256_movemask_epi8(_mm256_permute2x128_si256(first, second, 0x31)));
+    std::memcpy(bands + b, &a, sizeof a);
+    std::memcpy(bands + b + 4, &c, sizeof c);
+  }
+  PackRow4Portable(row + 4 * b, pixels - 8 * b, decisions, bands + b);
+}
+
+QUENDRIX_AVX2 void PackRow8Avx2(const uint8_t* row, size_t pixels,
+                                const ColourDecisions& decisions, uint8_t* bands) {
+  const size_t whole = pixels / 8;
+  // An index v = 16 * high + low is dark when bit (high % 8) of
+  // darkByLow[high / 8][low] is set: two 16-entry shuffles by the low nibble,
+  // a blend by the top bit, and a test of one bit chosen by the high nibble.
+  const __m256i byLow0 = _mm256_broadcastsi128_si256(
+      _mm_loadu_si128(reinterpret_cast<const __m128i*>(decisions.darkByLow[0])));
+  const __m256i byLow1 = _mm256_broadcastsi128_si256(
+      _mm_loadu_si128(reinterpret_cast<const __m128i*>(decisions.darkByLow[1])));
+  const __m256i bitOfHigh = _mm256_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8,
+                                             16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64,
+                                             -128, 1, 2, 4, 8, 16, 32, 64, -128);
+  const __m256i low = _mm256_set1_epi8(0x0F);
+  size_t b = 0;
+  for (; b + 4 <= whole; b += 4) {  // 32 pixels, 4 bands
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + 8 * b));
+    const __m256i lowNibble = _mm256_and_si256(v, low);
+    const __m256i highNibble = _mm256_and_si256(_mm256_srli_epi16(v, 4), low);
+    const __m256i column = _mm256_blendv_epi8(_mm256_shuffle_epi8(byLow0, lowNibble),
+                                              _mm256_shuffle_epi8(byLow1, lowNibble), v);
+    const __m256i bit = _mm256_shuffle_epi8(bitOfHigh, highNibble);
+    StoreBands(bands + b, _mm256_cmpeq_epi8(_mm256_and_si256(column, bit), bit));
+  }
+  PackRow8Portable(row + 8 * b, pixels - 8 * b, decisions, bands + b);
+}
+
+// Transposes 16 rows of 16 bytes: after four rounds of interleaving rows k and
+// k + 8, register m holds byte m of every row.
+QUENDRIX_AVX2 void Transpose16(__m128i (&r)[16]) {
+  for (int round = 0; round < 4; ++round) {
+    __m128i t[16];
+    for (int k = 0; k < 8; ++k) {
+      t[2 * k] = _mm_unpacklo_epi8(r[k], r[k + 8]);
+      t[2 * k + 1] = _mm_unpackhi_epi8(r[k], r[k + 8]);
+    }
+    for (int k = 0; k < 16; ++k) r[k] = t[k];
+  }
+}
+
+QUENDRIX_AVX2 void TransposeTileAvx2(const uint8_t* tile, size_t pitch, size_t rows,
+                                     size_t bands, uint8_t* out, size_t height) {
+  if (rows < 16) {
+    TransposeTilePortable(tile, pitch, rows, bands, out, height);
+    return;
+  }
+  size_t m = 0;
+  for (; m + 16 <= bands; m += 16) {
+    __m128i r[16];
+    for (size_t k = 0; k < 16; ++k) {
+      r[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tile + k * pitch + m));
+    }
+    Transpose16(r);
+    for (size_t j = 0; j < 16; ++j) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + (m + j) * height), r[j]);
+    }
+  }
+  TransposeTilePortable(tile + m, pitch, rows, bands - m, out + m * height, height);
+}
+
+const Kernels kAvx2Kernels = {PackRow1Avx2, PackRow4Avx2, PackRow8Avx2,
+                              TransposeTileAvx2};
+
+}  // namespace
+
+const Kernels* Avx2Kernels() {
+  static const bool supported = __builtin_cpu_supports("avx2");
+  return supported ? &kAvx2Kernels : nullptr;
+}
+
+}  // namespace quendrix::raster
+
+#else  // no x86-64 vector kernels in this build
+
+namespace quendrix::raster {
+
+const Kernels* Avx2Kernels() { return nullptr; }
+
+}  // namespace quendrix::raster
+
+#endif

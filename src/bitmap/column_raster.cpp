@@ -12,9 +12,6 @@ namespace {
 constexpr uint8_t kLastBandMask[8] = {0x00, 0x01, 0x03, 0x07,
                                       0x0F, 0x1F, 0x3F, 0x7F};
 
-// The pixels are read in pieces of at most this many bytes.
-constexpr size_t kReadPiece = 32767;
-
 bool IsWhite(const std::array<uint8_t, 4>& color) {
   return color[0] == 255 && color[1] == 255 && color[2] == 255;
 }
@@ -146,27 +143,19 @@ ConvertResult ConvertEntry(Platform& platform, const ImageEntry& entry,
                            ConversionBuffers& buffers, const uint8_t** block) {
   *block = nullptr;
   if (!EntryFitsPixels(entry)) return ConvertResult::kCannotRead;
-  const auto dataSize = static_cast<size_t>(entry.dataSize);
-  uint8_t* source = buffers.Source(platform, dataSize);
+  // The rows are read through a window of a few tiles of rows, each piece
+  // converted as soon as it has arrived (fast_raster.h).
+  uint8_t* source = buffers.Source(platform, ConversionWindowSize(entry));
   if (!source) return ConvertResult::kNoMemory;
   uint8_t* result = buffers.Result(platform, BlockSize(entry));
   if (!result) return ConvertResult::kNoMemory;
 
   std::unique_ptr<InputFile> file = platform.OpenForReading(entry.path);
   if (!file) return ConvertResult::kCannotRead;
-  size_t done = 0;
-  while (done < dataSize) {
-    // Each piece is read after a seek to its own offset.
-    if (!file->Seek(int64_t{entry.dataOffset} + static_cast<int64_t>(done))) {
-      return ConvertResult::kCannotRead;
-    }
-    int64_t got = file->Read(source + done, std::min(dataSize - done, kReadPiece));
-    if (got <= 0) return ConvertResult::kCannotRead;  // the file shrank
-    done += static_cast<size_t>(got);
+  if (!ReadAndConvert(*file, entry, source, result)) {
+    return ConvertResult::kCannotRead;  // the file shrank, or a read failed
   }
   file.reset();
-
-  ConvertPixels(entry, source, result);
   *block = result;
   return ConvertResult::kConverted;
 }

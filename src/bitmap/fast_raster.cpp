@@ -82,13 +82,13 @@ namespace {
 
 using raster::ColourDecisions;
 using raster::Kernels;
+using raster::kStripBands;
+using raster::kTileRows;
 
-// Rows are converted this many at a time: a tile of packed rows is then
-// transposed in blocks of 16 rows by 16 bands.
-constexpr size_t kTileRows = 16;
-// The most bands packed per tile row, so that a tile stays within the first
-// level cache however wide the picture (wider rows are taken in pieces).
-constexpr size_t kTileBands = 1024;
+// The pixel data is read through a window of about this many bytes: large
+// enough that the calls into the system cost next to nothing beside the
+// copying, small enough to stay in the processor's cache until converted.
+constexpr size_t kWindowBytes = size_t{512} << 10;
 
 bool IsWhite(const std::array<uint8_t, 4>& color) {
   return color[0] == 255 && color[1] == 255 && color[2] == 255;
@@ -153,65 +153,6 @@ const Kernels& KernelsFor(RasterPath path) {
   return kPortableKernels;
 }
 
-void Convert(const Kernels& kernels, const ImageEntry& entry,
-             const uint8_t* pixels, uint8_t* block) {
-  const size_t height = entry.height;
-  const size_t width = entry.width;
-  const size_t bands = (width + 7) / 8;
-  if (bands == 0 || height == 0) return;
-  const auto dataSize = static_cast<size_t>(entry.dataSize);
-  const size_t stride = dataSize / height;
-
-  ColourDecisions decisions;
-  raster::PackRow pack = nullptr;
-  switch (entry.bitCount) {
-    case 1:
-      Decide1(entry, decisions);
-      pack = kernels.packRow1;
-      break;
-    case 4:
-      Decide4(entry, decisions);
-      pack = kernels.packRow4;
-      break;
-    case 8:
-      Decide8(entry, decisions);
-      pack = kernels.packRow8;
-      break;
-    default:
-      return;
-  }
-
-  // The tile's row pitch: the bands of one piece of a row, rounded up to a
-  // whole number of 32-byte vectors.
-  const size_t pitch = std::min(kTileBands, (bands + 31) / 32 * 32);
-  alignas(64) uint8_t tile[kTileRows * kTileBands];
-
-  const size_t tiles = (height + kTileRows - 1) / kTileRows;
-  for (size_t n = 0; n < tiles; ++n) {
-    // A bottom-up picture stores its bottom row first: its tiles, and the
-    // rows within them, are taken from the bottom up, so that the pixel data
-    // is read forwards.
-    const size_t t = entry.topDown ? n : tiles - 1 - n;
-    const size_t first = t * kTileRows;
-    const size_t rows = std::min(kTileRows, height - first);
-    for (size_t b0 = 0; b0 < bands; b0 += pitch) {
-      const size_t pieceBands = std::min(pitch, bands - b0);
-      const size_t piecePixels = std::min(pieceBands * 8, width - b0 * 8);
-      // b0 bands are b0 * 8 pixels, b0 * bitCount bytes.
-      const size_t offset = b0 * entry.bitCount;
-      for (size_t m = 0; m < rows; ++m) {
-        const size_t k = entry.topDown ? m : rows - 1 - m;
-        const size_t i = first + k;
-        const uint8_t* row =
-            entry.topDown ? pixels + i * stride : pixels + dataSize - (i + 1) * stride;
-        pack(row + offset, piecePixels, decisions, tile + k * pitch);
-      }
-      kernels.transposeTile(tile, pitch, rows, pieceBands, block + b0 * height + first,
-                            height);
-    }
-  }
-}
-
 }  // namespace
 
 bool RasterPathAvailable(RasterPath path) {
@@ -230,6 +171,77 @@ RasterPath FastestRasterPath() {
   return fastest;
 }
 
+ColumnRasterBuilder::ColumnRasterBuilder(const ImageEntry& entry, uint8_t* block,
+                                         RasterPath path)
+    : entry_(entry),
+      block_(block),
+      kernels_(KernelsFor(path)),
+      height_(entry.height),
+      width_(entry.width),
+      bands_((width_ + 7) / 8),
+      dataSize_(static_cast<size_t>(entry.dataSize)),
+      stride_(height_ > 0 ? dataSize_ / height_ : 0),
+      tiles_(bands_ > 0 ? (height_ + kTileRows - 1) / kTileRows : 0) {
+  switch (entry.bitCount) {
+    case 1:
+      Decide1(entry, decisions_);
+      pack_ = kernels_.packRow1;
+      break;
+    case 4:
+      Decide4(entry, decisions_);
+      pack_ = kernels_.packRow4;
+      break;
+    case 8:
+      Decide8(entry, decisions_);
+      pack_ = kernels_.packRow8;
+      break;
+    default:
+      tiles_ = 0;  // no depth the conversion knows: nothing to convert
+      break;
+  }
+}
+
+size_t ColumnRasterBuilder::FirstRow(size_t n) const {
+  // A bottom-up picture stores its bottom row first: its first tile in
+  // memory is its last one.
+  return (entry_.topDown ? n : tiles_ - 1 - n) * kTileRows;
+}
+
+ColumnRasterBuilder::Range ColumnRasterBuilder::TileRange(size_t n) const {
+  const size_t first = FirstRow(n);
+  const size_t rows = std::min(kTileRows, height_ - first);
+  if (entry_.topDown) return {first * stride_, (first + rows) * stride_};
+  return {dataSize_ - (first + rows) * stride_, dataSize_ - first * stride_};
+}
+
+void ColumnRasterBuilder::ConvertTile(size_t n, const uint8_t* data, size_t begin) {
+  const size_t first = FirstRow(n);
+  const size_t rows = std::min(kTileRows, height_ - first);
+  // The pixel data as if it were all there: only this tile's rows are read.
+  const uint8_t* pixels = data - begin;
+  // The packed rows of one strip of the tile (32 KiB): small enough for the
+  // stack, and so the same memory for every tile.
+  alignas(64) uint8_t tile[kTileRows * kStripBands];
+  for (size_t b0 = 0; b0 < bands_; b0 += kStripBands) {
+    const size_t stripBands = std::min(kStripBands, bands_ - b0);
+    const size_t stripPixels = std::min(stripBands * 8, width_ - b0 * 8);
+    // b0 bands are b0 * 8 pixels, b0 * bitCount bytes into a row.
+    const size_t offset = b0 * entry_.bitCount;
+    // The tile's row pitch: the strip's bands, rounded up to whole vectors.
+    const size_t pitch = (stripBands + 31) / 32 * 32;
+    for (size_t m = 0; m < rows; ++m) {
+      // The rows in the order they lie in memory.
+      const size_t k = entry_.topDown ? m : rows - 1 - m;
+      const size_t i = first + k;
+      const uint8_t* row = entry_.topDown ? pixels + i * stride_
+                                          : pixels + dataSize_ - (i + 1) * stride_;
+      pack_(row + offset, stripPixels, decisions_, tile + k * pitch);
+    }
+    kernels_.transposeTile(tile, pitch, rows, stripBands, block_ + b0 * height_ + first,
+                           height_);
+  }
+}
+
 void ConvertPixelsFast(const ImageEntry& entry, const uint8_t* pixels,
                        uint8_t* block) {
   ConvertPixelsFast(FastestRasterPath(), entry, pixels, block);
@@ -237,7 +249,41 @@ void ConvertPixelsFast(const ImageEntry& entry, const uint8_t* pixels,
 
 void ConvertPixelsFast(RasterPath path, const ImageEntry& entry,
                        const uint8_t* pixels, uint8_t* block) {
-  Convert(KernelsFor(path), entry, pixels, block);
+  ColumnRasterBuilder builder(entry, block, path);
+  for (size_t n = 0; n < builder.Tiles(); ++n) builder.ConvertTile(n, pixels, 0);
+}
+
+size_t ConversionWindowSize(const ImageEntry& entry) {
+  const size_t height = entry.height;
+  const auto dataSize = static_cast<size_t>(entry.dataSize);
+  if (height == 0) return 0;
+  const size_t stride = dataSize / height;
+  const size_t tile = std::min(height, kTileRows) * stride;
+  return std::max(tile, std::min(height * stride, kWindowBytes));
+}
+
+bool ReadAndConvert(InputFile& file, const ImageEntry& entry, uint8_t* window,
+                    uint8_t* block) {
+  const int64_t size = file.Size();
+  if (size >= 0 && size - entry.dataOffset < entry.dataSize) return false;  // it shrank
+  const size_t windowSize = ConversionWindowSize(entry);
+  ColumnRasterBuilder builder(entry, block);
+  const size_t tiles = builder.Tiles();
+  for (size_t n = 0; n < tiles;) {
+    // As many whole tiles as the window holds, read with one seek.
+    const size_t begin = builder.TileRange(n).begin;
+    size_t last = n + 1;
+    while (last < tiles && builder.TileRange(last).end - begin <= windowSize) ++last;
+    const size_t end = builder.TileRange(last - 1).end;
+    if (!file.Seek(int64_t{entry.dataOffset} + static_cast<int64_t>(begin))) return false;
+    for (size_t done = 0; done < end - begin;) {
+      const int64_t got = file.Read(window + done, end - begin - done);
+      if (got <= 0) return false;  // the file ended early, or the read failed
+      done += static_cast<size_t>(got);
+    }
+    for (; n < last; ++n) builder.ConvertTile(n, window, begin);
+  }
+  return true;
 }
 
 }  // namespace quendrix

@@ -12,9 +12,12 @@
 //     source is read in one forward sweep and the block is written a cache line
 //     at a time.
 
+#include <cstddef>
 #include <cstdint>
 
+#include "bitmap/fast_raster_kernels.h"
 #include "model/image_table.h"
+#include "platform/platform.h"
 
 namespace quendrix {
 
@@ -38,5 +41,57 @@ void ConvertPixelsFast(const ImageEntry& entry, const uint8_t* pixels,
 // The same by the given path, which must be available.
 void ConvertPixelsFast(RasterPath path, const ImageEntry& entry,
                        const uint8_t* pixels, uint8_t* block);
+
+// Builds the data block of an entry whose rows are uncompressed, one tile of
+// rows at a time, in the order the tiles lie in the pixel data, so that the
+// data can be converted while it arrives. The entry must fit its pixels
+// (EntryFitsPixels); `block` has room for BlockSize(entry) bytes.
+class ColumnRasterBuilder {
+ public:
+  ColumnRasterBuilder(const ImageEntry& entry, uint8_t* block,
+                      RasterPath path = FastestRasterPath());
+
+  struct Range {
+    size_t begin;  // offsets into the pixel data
+    size_t end;
+  };
+
+  // The number of tiles; none when the picture has no band.
+  size_t Tiles() const { return tiles_; }
+  // The bytes of pixel data tile n (counted in memory order) is read from.
+  // The tiles follow one another without gaps.
+  Range TileRange(size_t n) const;
+  // Converts tile n from `data`, which holds the pixel data from offset
+  // `begin` on, up to the tile's end at least.
+  void ConvertTile(size_t n, const uint8_t* data, size_t begin);
+
+ private:
+  size_t FirstRow(size_t n) const;
+
+  const ImageEntry& entry_;
+  uint8_t* block_;
+  const raster::Kernels& kernels_;
+  raster::ColourDecisions decisions_;
+  raster::PackRow pack_ = nullptr;
+  size_t height_;
+  size_t width_;
+  size_t bands_;
+  size_t dataSize_;
+  size_t stride_;
+  size_t tiles_;
+};
+
+// The size of the window ReadAndConvert needs for an entry: room for a few
+// tiles of rows, never more than the entry's pixel data.
+size_t ConversionWindowSize(const ImageEntry& entry);
+
+// Reads the pixel data of an entry whose rows are uncompressed from `file`,
+// through `window` (ConversionWindowSize(entry) bytes), converting each piece
+// as soon as it has arrived, while it is still in the processor's cache.
+// Bytes that no row takes (before the first row or after the last) are not
+// read. Returns false when the file holds fewer than dataOffset + dataSize
+// bytes or a read fails.
+bool ReadAndConvert(InputFile& file, const ImageEntry& entry, uint8_t* window,
+                    uint8_t* block);
 
 }  // namespace quendrix

@@ -8,6 +8,12 @@
 
 namespace quendrix::raster {
 
+// Rows are converted this many at a time, in vertical strips of at most
+// kStripBands bands: a strip's rows are packed into a tile of packed rows,
+// which is then transposed into the block.
+inline constexpr size_t kTileRows = 128;
+inline constexpr size_t kStripBands = 256;
+
 // What the colour indices of one picture decide, worked out once per picture
 // in the forms the row packers look up. "Dark" means "not white": the pixel
 // gives the bit 1.
@@ -36,7 +42,7 @@ using PackRow = void (*)(const uint8_t* row, size_t pixels,
 
 // Moves a tile of packed rows into the column raster: byte m of tile row k
 // (found at tile[k * pitch + m]) goes to out[m * height + k], for k below
-// `rows` and m below `bands`.
+// `rows` (at most kTileRows) and m below `bands` (at most kStripBands).
 using TransposeTile = void (*)(const uint8_t* tile, size_t pitch, size_t rows,
                                size_t bands, uint8_t* out, size_t height);
 

@@ -104,37 +104,105 @@ QUENDRIX_AVX2 void PackRow8Avx2(const uint8_t* row, size_t pixels,
   PackRow8Portable(row + 8 * b, pixels - 8 * b, decisions, bands + b);
 }
 
-// Transposes 16 rows of 16 bytes: after four rounds of interleaving rows k and
-// k + 8, register m holds byte m of every row.
-QUENDRIX_AVX2 void Transpose16(__m128i (&r)[16]) {
+// Transposes 16 registers of 16 bytes in each 128-bit lane: after four rounds
+// of interleaving registers k and k + 8, register m holds byte m of every
+// register, lane by lane. Unrolled whole, so that all of it stays in registers.
+QUENDRIX_AVX2 __attribute__((always_inline)) inline void Transpose16(__m256i (&r)[16]) {
+#pragma GCC unroll 4
   for (int round = 0; round < 4; ++round) {
-    __m128i t[16];
+    __m256i t[16];
+#pragma GCC unroll 8
     for (int k = 0; k < 8; ++k) {
-      t[2 * k] = _mm_unpacklo_epi8(r[k], r[k + 8]);
-      t[2 * k + 1] = _mm_unpackhi_epi8(r[k], r[k + 8]);
+      t[2 * k] = _mm256_unpacklo_epi8(r[k], r[k + 8]);
+      t[2 * k + 1] = _mm256_unpackhi_epi8(r[k], r[k + 8]);
     }
+#pragma GCC unroll 16
     for (int k = 0; k < 16; ++k) r[k] = t[k];
+  }
+}
+
+// 32 rows of 16 bands: rows k and k + 16 share a register, so that each band
+// gets 32 bytes, half a cache line, in one store.
+QUENDRIX_AVX2 void Transpose32x16(const uint8_t* tile, size_t pitch, uint8_t* out,
+                                  size_t height) {
+  __m256i r[16];
+#pragma GCC unroll 16
+  for (size_t k = 0; k < 16; ++k) {
+    r[k] = _mm256_loadu2_m128i(reinterpret_cast<const __m128i*>(tile + (k + 16) * pitch),
+                               reinterpret_cast<const __m128i*>(tile + k * pitch));
+  }
+  Transpose16(r);
+#pragma GCC unroll 16
+  for (size_t m = 0; m < 16; ++m) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + m * height), r[m]);
+  }
+}
+
+// 16 rows of 16 bands.
+QUENDRIX_AVX2 void Transpose16x16(const uint8_t* tile, size_t pitch, uint8_t* out,
+                                  size_t height) {
+  __m256i r[16];
+#pragma GCC unroll 16
+  for (size_t k = 0; k < 16; ++k) {
+    r[k] = _mm256_castsi128_si256(
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(tile + k * pitch)));
+  }
+  Transpose16(r);
+#pragma GCC unroll 16
+  for (size_t m = 0; m < 16; ++m) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + m * height),
+                     _mm256_castsi256_si128(r[m]));
+  }
+}
+
+// The staging area holds each band of a tile at this distance from the next:
+// an odd number of 64-byte cache lines. Bands written straight into the block
+// lie `height` bytes apart, and when that is a multiple of 2048 or near one,
+// the lines of all bands compete for the same few sets of the first level
+// cache, which makes the transposition several times slower.
+constexpr size_t kStagingPitch = kTileRows + 64;
+
+// Copies n bytes (n at most kTileRows) with 32-byte moves; the last move may
+// overlap the one before it.
+QUENDRIX_AVX2 __attribute__((always_inline)) inline void CopyBand(const uint8_t* from,
+                                                                  uint8_t* to, size_t n) {
+  if (n < 32) {
+    std::memcpy(to, from, n);
+    return;
+  }
+  for (size_t at = 0; at + 32 <= n; at += 32) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(to + at),
+                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + at)));
+  }
+  if (n % 32 != 0) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(to + n - 32),
+                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + n - 32)));
   }
 }
 
 QUENDRIX_AVX2 void TransposeTileAvx2(const uint8_t* tile, size_t pitch, size_t rows,
                                      size_t bands, uint8_t* out, size_t height) {
-  if (rows < 16) {
-    TransposeTilePortable(tile, pitch, rows, bands, out, height);
-    return;
-  }
+  alignas(64) uint8_t staging[kStripBands * kStagingPitch];
   size_t m = 0;
   for (; m + 16 <= bands; m += 16) {
-    __m128i r[16];
-    for (size_t k = 0; k < 16; ++k) {
-      r[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tile + k * pitch + m));
+    size_t k = 0;
+    for (; k + 32 <= rows; k += 32) {
+      Transpose32x16(tile + k * pitch + m, pitch, staging + m * kStagingPitch + k,
+                     kStagingPitch);
     }
-    Transpose16(r);
-    for (size_t j = 0; j < 16; ++j) {
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + (m + j) * height), r[j]);
+    if (k + 16 <= rows) {
+      Transpose16x16(tile + k * pitch + m, pitch, staging + m * kStagingPitch + k,
+                     kStagingPitch);
+      k += 16;
     }
+    TransposeTilePortable(tile + k * pitch + m, pitch, rows - k, 16,
+                          staging + m * kStagingPitch + k, kStagingPitch);
   }
-  TransposeTilePortable(tile + m, pitch, rows, bands - m, out + m * height, height);
+  TransposeTilePortable(tile + m, pitch, rows, bands - m, staging + m * kStagingPitch,
+                        kStagingPitch);
+  // Each band's bytes are contiguous in the block: copied in order, every
+  // cache line there is written whole before the next is started.
+  for (m = 0; m < bands; ++m) CopyBand(staging + m * kStagingPitch, out + m * height, rows);
 }
 
 const Kernels kAvx2Kernels = {PackRow1Avx2, PackRow4Avx2, PackRow8Avx2,

@@ -23,6 +23,8 @@ class PosixPlatform : public Platform {
                    std::string_view name) override;
   std::unique_ptr<InputFile> OpenForReading(const std::string& path) override;
   std::unique_ptr<OutputFile> CreateForWriting(const std::string& path) override;
+  // Large blocks are handed over with their pages already in place.
+  std::unique_ptr<uint8_t[]> Allocate(size_t size) override;
 };
 
 }  // namespace quendrix

@@ -461,8 +461,8 @@ int main(int argc, char** argv) {
     CPU_ZERO(&set);
     CPU_SET(options.cpu, &set);
     if (::sched_setaffinity(0, sizeof set, &set) != 0) {
-      std::fprintf(stderr, "cannot pin to processor %d\n", options.cpu);
-      return 2;
+      std::fprintf(stderr, "cannot pin to processor %d: running unpinned\n", options.cpu);
+      options.cpu = -1;
     }
   }
   std::string base = options.dir;

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <random>
 #include <sstream>
 #include <string>
@@ -146,6 +148,83 @@ INSTANTIATE_TEST_SUITE_P(Paths, FastRasterTest,
                          [](const ::testing::TestParamInfo<RasterPath>& info) {
                            return info.param == RasterPath::kPortable ? "Portable" : "Avx2";
                          });
+
+// A bitmap file that hands out its bytes in small pieces, as a pipe or a
+// network file may: at most `piece` bytes a read.
+class TricklingFile : public InputFile {
+ public:
+  TricklingFile(Bytes bytes, size_t piece) : bytes_(std::move(bytes)), piece_(piece) {}
+  bool Seek(int64_t offset) override {
+    if (offset < 0) return false;
+    position_ = static_cast<size_t>(offset);
+    return true;
+  }
+  int64_t Read(void* buffer, size_t size) override {
+    if (position_ >= bytes_.size()) return 0;
+    const size_t count = std::min({size, piece_, bytes_.size() - position_});
+    std::memcpy(buffer, bytes_.data() + position_, count);
+    position_ += count;
+    return static_cast<int64_t>(count);
+  }
+  int64_t Size() override { return static_cast<int64_t>(bytes_.size()); }
+
+ private:
+  Bytes bytes_;
+  size_t piece_;
+  size_t position_ = 0;
+};
+
+// The pixel data after `offset` bytes of headers, as in a bitmap file.
+Bytes FileOf(const Picture& picture, size_t offset) {
+  Bytes file(offset, 0x77);
+  file.insert(file.end(), picture.pixels.begin(), picture.pixels.end());
+  return file;
+}
+
+TEST(ReadAndConvertTest, PicturesReadThroughTheWindowMatchThePerBitConversion) {
+  // Pixel data larger than the window, so that it is read and converted in
+  // several pieces; 8200 pixels of 8 bits make a tile larger than the usual
+  // window. Reads deliver odd pieces, cutting rows anywhere.
+  std::mt19937 rng(31);
+  struct Case {
+    uint16_t bitCount, width, height;
+  };
+  for (const Case c : {Case{8, 2047, 700}, Case{4, 3001, 513}, Case{1, 8000, 900},
+                       Case{8, 8200, 300}, Case{8, 5, 1}}) {
+    for (bool topDown : {false, true}) {
+      Picture picture = RandomPicture(rng, c.bitCount, c.width, c.height, topDown);
+      picture.entry.dataOffset = 1078;
+      TricklingFile file(FileOf(picture, 1078), 65537);
+      Bytes window(ConversionWindowSize(picture.entry));
+      Bytes block(BlockSize(picture.entry), 0x5A);
+      ASSERT_TRUE(ReadAndConvert(file, picture.entry, window.data(), block.data()))
+          << picture.Describe();
+      EXPECT_EQ(block, Reference(picture)) << picture.Describe();
+      EXPECT_LE(window.size(), static_cast<size_t>(picture.entry.dataSize));
+    }
+  }
+}
+
+TEST(ReadAndConvertTest, AFileShorterThanItsPixelDataCannotBeRead) {
+  // Even where the missing bytes are ones no row takes: the trailing bytes
+  // of a top-down picture, or all of them for a picture without width.
+  std::mt19937 rng(8);
+  for (uint16_t width : {0, 40}) {
+    for (bool topDown : {false, true}) {
+      Picture picture = RandomPicture(rng, 8, width, 20, topDown);
+      picture.entry.dataSize += 3;  // bytes beyond the last stride
+      picture.pixels.resize(static_cast<size_t>(picture.entry.dataSize));
+      picture.entry.dataOffset = 54;
+      Bytes bytes = FileOf(picture, 54);
+      bytes.pop_back();
+      TricklingFile file(bytes, bytes.size());
+      Bytes window(ConversionWindowSize(picture.entry));
+      Bytes block(BlockSize(picture.entry));
+      EXPECT_FALSE(ReadAndConvert(file, picture.entry, window.data(), block.data()))
+          << picture.Describe();
+    }
+  }
+}
 
 }  // namespace
 }  // namespace quendrix

@@ -9,28 +9,6 @@
 namespace quendrix {
 namespace raster {
 
-void PackRow1Portable(const uint8_t* row, size_t pixels,
-                      const ColourDecisions& decisions, uint8_t* bands) {
-  const size_t whole = pixels / 8;
-  const uint64_t keep = 0x0101010101010101u * decisions.keep;
-  const uint64_t flip = 0x0101010101010101u * decisions.flip;
-  size_t b = 0;
-  for (; b + 8 <= whole; b += 8) {
-    uint64_t word;
-    std::memcpy(&word, row + b, sizeof word);
-    word = (word & keep) ^ flip;
-    std::memcpy(bands + b, &word, sizeof word);
-  }
-  for (; b < whole; ++b) {
-    bands[b] = static_cast<uint8_t>((row[b] & decisions.keep) ^ decisions.flip);
-  }
-  if (const size_t r = pixels % 8; r > 0) {
-    // The columns beyond the right edge are cleared.
-    const auto edge = static_cast<uint8_t>(0xFF00u >> r);
-    bands[whole] = static_cast<uint8_t>(((row[whole] & decisions.keep) ^ decisions.flip) & edge);
-  }
-}
-
 void PackRow4Portable(const uint8_t* row, size_t pixels,
                       const ColourDecisions& decisions, uint8_t* bands) {
   const auto& bits = decisions.nibbleBits;
@@ -68,11 +46,14 @@ void PackRow8Portable(const uint8_t* row, size_t pixels,
   }
 }
 
-void TransposeTilePortable(const uint8_t* tile, size_t pitch, size_t rows,
-                           size_t bands, uint8_t* out, size_t height) {
+void TransposeRowsPortable(const uint8_t* const* rows, size_t count,
+                           size_t bands, uint8_t keep, uint8_t flip,
+                           uint8_t* out, size_t height) {
   for (size_t m = 0; m < bands; ++m) {
     uint8_t* column = out + m * height;
-    for (size_t k = 0; k < rows; ++k) column[k] = tile[k * pitch + m];
+    for (size_t k = 0; k < count; ++k) {
+      column[k] = static_cast<uint8_t>((rows[k][m] & keep) ^ flip);
+    }
   }
 }
 
@@ -109,6 +90,8 @@ void Decide1(const ImageEntry& entry, ColourDecisions& decisions) {
     decisions.keep = dark0 != dark1 ? 0xFF : 0x00;
     decisions.flip = dark0 ? 0xFF : 0x00;
   }
+  // The columns beyond the right edge are cleared.
+  decisions.edge = static_cast<uint8_t>(0xFF00u >> (entry.width % 8 == 0 ? 8 : entry.width % 8));
 }
 
 void Decide4(const ImageEntry& entry, ColourDecisions& decisions) {
@@ -140,10 +123,9 @@ void Decide8(const ImageEntry& entry, ColourDecisions& decisions) {
 }
 
 const Kernels kPortableKernels = {
-    raster::PackRow1Portable,
     raster::PackRow4Portable,
     raster::PackRow8Portable,
-    raster::TransposeTilePortable,
+    raster::TransposeRowsPortable,
 };
 
 const Kernels& KernelsFor(RasterPath path) {
@@ -185,7 +167,6 @@ ColumnRasterBuilder::ColumnRasterBuilder(const ImageEntry& entry, uint8_t* block
   switch (entry.bitCount) {
     case 1:
       Decide1(entry, decisions_);
-      pack_ = kernels_.packRow1;
       break;
     case 4:
       Decide4(entry, decisions_);
@@ -217,28 +198,43 @@ ColumnRasterBuilder::Range ColumnRasterBuilder::TileRange(size_t n) const {
 void ColumnRasterBuilder::ConvertTile(size_t n, const uint8_t* data, size_t begin) {
   const size_t first = FirstRow(n);
   const size_t rows = std::min(kTileRows, height_ - first);
-  // The pixel data as if it were all there: only this tile's rows are read.
-  const uint8_t* pixels = data - begin;
-  // The packed rows of one strip of the tile (32 KiB): small enough for the
-  // stack, and so the same memory for every tile.
+  // Where each row of the tile starts in `data`.
+  const uint8_t* source[kTileRows];
+  for (size_t k = 0; k < rows; ++k) {
+    const size_t i = first + k;
+    const size_t offset = entry_.topDown ? i * stride_ : dataSize_ - (i + 1) * stride_;
+    source[k] = data + (offset - begin);
+  }
+  // The band bytes of one strip of the tile's rows (32 KiB): small enough
+  // for the stack, and so the same memory for every tile.
   alignas(64) uint8_t tile[kTileRows * kStripBands];
+  const uint8_t* packed[kTileRows];
   for (size_t b0 = 0; b0 < bands_; b0 += kStripBands) {
     const size_t stripBands = std::min(kStripBands, bands_ - b0);
-    const size_t stripPixels = std::min(stripBands * 8, width_ - b0 * 8);
+    uint8_t* out = block_ + b0 * height_ + first;
     // b0 bands are b0 * 8 pixels, b0 * bitCount bytes into a row.
     const size_t offset = b0 * entry_.bitCount;
+    if (pack_ == nullptr) {
+      // 1 bit per pixel: the stored bytes are the band bytes already.
+      for (size_t k = 0; k < rows; ++k) packed[k] = source[k] + offset;
+      kernels_.transposeRows(packed, rows, stripBands, decisions_.keep, decisions_.flip, out,
+                             height_);
+      if (b0 + stripBands == bands_ && decisions_.edge != 0xFF) {
+        uint8_t* last = out + (stripBands - 1) * height_;
+        for (size_t k = 0; k < rows; ++k) last[k] = static_cast<uint8_t>(last[k] & decisions_.edge);
+      }
+      continue;
+    }
+    const size_t stripPixels = std::min(stripBands * 8, width_ - b0 * 8);
     // The tile's row pitch: the strip's bands, rounded up to whole vectors.
     const size_t pitch = (stripBands + 31) / 32 * 32;
+    // Packed in the order the rows lie in memory.
     for (size_t m = 0; m < rows; ++m) {
-      // The rows in the order they lie in memory.
       const size_t k = entry_.topDown ? m : rows - 1 - m;
-      const size_t i = first + k;
-      const uint8_t* row = entry_.topDown ? pixels + i * stride_
-                                          : pixels + dataSize_ - (i + 1) * stride_;
-      pack_(row + offset, stripPixels, decisions_, tile + k * pitch);
+      pack_(source[k] + offset, stripPixels, decisions_, tile + k * pitch);
+      packed[k] = tile + k * pitch;
     }
-    kernels_.transposeTile(tile, pitch, rows, stripBands, block_ + b0 * height_ + first,
-                           height_);
+    kernels_.transposeRows(packed, rows, stripBands, 0xFF, 0x00, out, height_);
   }
 }
 

@@ -9,8 +9,9 @@
 namespace quendrix::raster {
 
 // Rows are converted this many at a time, in vertical strips of at most
-// kStripBands bands: a strip's rows are packed into a tile of packed rows,
-// which is then transposed into the block.
+// kStripBands bands: the strip of each row is packed into its band bytes
+// (kept as stored for 1 bit per pixel), and this tile of band bytes is then
+// transposed into the block.
 inline constexpr size_t kTileRows = 128;
 inline constexpr size_t kStripBands = 256;
 
@@ -29,9 +30,11 @@ struct ColourDecisions {
   uint8_t darkByLow[2][16];
   // 4 bits, for byte shuffles: 0xFF when index n is dark, else 0.
   uint8_t darkNibble[16];
-  // 1 bit: the band byte is (stored & keep) ^ flip.
+  // 1 bit: the band byte is (stored & keep) ^ flip; edge keeps the pixels of
+  // the last band that lie within the picture.
   uint8_t keep;
   uint8_t flip;
+  uint8_t edge;
 };
 
 // Packs the first `pixels` pixels of a row, starting at its first byte, into
@@ -40,28 +43,29 @@ struct ColourDecisions {
 using PackRow = void (*)(const uint8_t* row, size_t pixels,
                          const ColourDecisions& decisions, uint8_t* bands);
 
-// Moves a tile of packed rows into the column raster: byte m of tile row k
-// (found at tile[k * pitch + m]) goes to out[m * height + k], for k below
-// `rows` (at most kTileRows) and m below `bands` (at most kStripBands).
-using TransposeTile = void (*)(const uint8_t* tile, size_t pitch, size_t rows,
-                               size_t bands, uint8_t* out, size_t height);
+// Moves a tile of rows of band bytes into the column raster: byte m of row k,
+// rows[k][m], made (byte & keep) ^ flip, goes to out[m * height + k], for k
+// below `count` (at most kTileRows) and m below `bands` (at most
+// kStripBands). The rows of a 1-bit picture are its band bytes as stored;
+// other rows are packed first.
+using TransposeRows = void (*)(const uint8_t* const* rows, size_t count,
+                               size_t bands, uint8_t keep, uint8_t flip,
+                               uint8_t* out, size_t height);
 
 struct Kernels {
-  PackRow packRow1;
   PackRow packRow4;
   PackRow packRow8;
-  TransposeTile transposeTile;
+  TransposeRows transposeRows;
 };
 
 // Plain C++ for every processor; the vector kernels finish rows with them.
-void PackRow1Portable(const uint8_t* row, size_t pixels,
-                      const ColourDecisions& decisions, uint8_t* bands);
 void PackRow4Portable(const uint8_t* row, size_t pixels,
                       const ColourDecisions& decisions, uint8_t* bands);
 void PackRow8Portable(const uint8_t* row, size_t pixels,
                       const ColourDecisions& decisions, uint8_t* bands);
-void TransposeTilePortable(const uint8_t* tile, size_t pitch, size_t rows,
-                           size_t bands, uint8_t* out, size_t height);
+void TransposeRowsPortable(const uint8_t* const* rows, size_t count,
+                           size_t bands, uint8_t keep, uint8_t flip,
+                           uint8_t* out, size_t height);
 
 // The AVX2 kernels when this build has them and the processor runs them;
 // otherwise null.

@@ -65,19 +65,14 @@ void BM_Copy(benchmark::State& state) {
 
 void BM_PerBit(benchmark::State& state) { Run(state, quendrix::ConvertPixelsPerBit); }
 
-void BM_Portable(benchmark::State& state) {
-  Run(state, [](const ImageEntry& e, const uint8_t* p, uint8_t* b) {
-    quendrix::ConvertPixelsFast(RasterPath::kPortable, e, p, b);
-  });
-}
-
-void BM_Avx2(benchmark::State& state) {
-  if (!quendrix::RasterPathAvailable(RasterPath::kAvx2)) {
-    state.SkipWithError("this processor has no AVX2");
+template <RasterPath path>
+void BM_Path(benchmark::State& state) {
+  if (!quendrix::RasterPathAvailable(path)) {
+    state.SkipWithError("this processor cannot take this path");
     return;
   }
   Run(state, [](const ImageEntry& e, const uint8_t* p, uint8_t* b) {
-    quendrix::ConvertPixelsFast(RasterPath::kAvx2, e, p, b);
+    quendrix::ConvertPixelsFast(path, e, p, b);
   });
 }
 
@@ -94,8 +89,9 @@ void Sizes(benchmark::internal::Benchmark* b) {
 
 BENCHMARK(BM_Copy)->Apply(Sizes);
 BENCHMARK(BM_PerBit)->Apply(Sizes);
-BENCHMARK(BM_Portable)->Apply(Sizes);
-BENCHMARK(BM_Avx2)->Apply(Sizes);
+BENCHMARK(BM_Path<RasterPath::kPortable>)->Name("BM_Portable")->Apply(Sizes);
+BENCHMARK(BM_Path<RasterPath::kAvx2>)->Name("BM_Avx2")->Apply(Sizes);
+BENCHMARK(BM_Path<RasterPath::kAvx512>)->Name("BM_Avx512")->Apply(Sizes);
 
 }  // namespace
 

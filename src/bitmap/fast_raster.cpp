@@ -69,7 +69,7 @@ using raster::kTileRows;
 // The pixel data is read through a window of about this many bytes: large
 // enough that the calls into the system cost next to nothing beside the
 // copying, small enough to stay in the processor's cache until converted.
-constexpr size_t kWindowBytes = size_t{512} << 10;
+constexpr size_t kWindowBytes = size_t{256} << 10;
 
 bool IsWhite(const std::array<uint8_t, 4>& color) {
   return color[0] == 255 && color[1] == 255 && color[2] == 255;
@@ -128,28 +128,34 @@ const Kernels kPortableKernels = {
     raster::TransposeRowsPortable,
 };
 
-const Kernels& KernelsFor(RasterPath path) {
-  if (path == RasterPath::kAvx2) {
-    if (const Kernels* kernels = raster::Avx2Kernels()) return *kernels;
+const Kernels* KernelsOrNull(RasterPath path) {
+  switch (path) {
+    case RasterPath::kPortable:
+      return &kPortableKernels;
+    case RasterPath::kAvx2:
+      return raster::Avx2Kernels();
+    case RasterPath::kAvx512:
+      return raster::Avx512Kernels();
   }
-  return kPortableKernels;
+  return nullptr;
+}
+
+const Kernels& KernelsFor(RasterPath path) {
+  const Kernels* kernels = KernelsOrNull(path);
+  return kernels ? *kernels : kPortableKernels;
 }
 
 }  // namespace
 
-bool RasterPathAvailable(RasterPath path) {
-  switch (path) {
-    case RasterPath::kPortable:
-      return true;
-    case RasterPath::kAvx2:
-      return raster::Avx2Kernels() != nullptr;
-  }
-  return false;
-}
+bool RasterPathAvailable(RasterPath path) { return KernelsOrNull(path) != nullptr; }
 
 RasterPath FastestRasterPath() {
-  static const RasterPath fastest =
-      RasterPathAvailable(RasterPath::kAvx2) ? RasterPath::kAvx2 : RasterPath::kPortable;
+  static const RasterPath fastest = [] {
+    for (RasterPath path : {RasterPath::kAvx512, RasterPath::kAvx2}) {
+      if (RasterPathAvailable(path)) return path;
+    }
+    return RasterPath::kPortable;
+  }();
   return fastest;
 }
 

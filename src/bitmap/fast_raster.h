@@ -25,6 +25,7 @@ namespace quendrix {
 enum class RasterPath {
   kPortable,  // plain C++, on any processor
   kAvx2,      // x86-64 vector instructions (AVX2), chosen at run time
+  kAvx512,    // x86-64 AVX-512 with byte permutes (VBMI), chosen at run time
 };
 
 // Whether this build and this processor can take `path`.

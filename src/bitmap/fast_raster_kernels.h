@@ -67,8 +67,9 @@ void TransposeRowsPortable(const uint8_t* const* rows, size_t count,
                            size_t bands, uint8_t keep, uint8_t flip,
                            uint8_t* out, size_t height);
 
-// The AVX2 kernels when this build has them and the processor runs them;
+// The vector kernels when this build has them and the processor runs them;
 // otherwise null.
 const Kernels* Avx2Kernels();
+const Kernels* Avx512Kernels();
 
 }  // namespace quendrix::raster

@@ -144,9 +144,17 @@ TEST_P(FastRasterTest, WidePicturesMatchThePerBitConversion) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, FastRasterTest,
-                         ::testing::Values(RasterPath::kPortable, RasterPath::kAvx2),
+                         ::testing::Values(RasterPath::kPortable, RasterPath::kAvx2,
+                                           RasterPath::kAvx512),
                          [](const ::testing::TestParamInfo<RasterPath>& info) {
-                           return info.param == RasterPath::kPortable ? "Portable" : "Avx2";
+                           switch (info.param) {
+                             case RasterPath::kAvx2:
+                               return "Avx2";
+                             case RasterPath::kAvx512:
+                               return "Avx512";
+                             default:
+                               return "Portable";
+                           }
                          });
 
 // A bitmap file that hands out its bytes in small pieces, as a pipe or a

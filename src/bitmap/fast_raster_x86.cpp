@@ -1,7 +1,8 @@
-// The AVX2 kernels of the fast column raster. They are compiled for AVX2 one
-// function at a time (target attributes), so that the rest of the program
-// keeps to the baseline instruction set and runs on any x86-64 processor; the
-// processor is asked at run time before they are used.
+// The x86-64 vector kernels of the fast column raster, for AVX2 and for
+// AVX-512. They are compiled for those instruction sets one function at a time
+// (target attributes), so that the rest of the program keeps to the baseline
+// instruction set and runs on any x86-64 processor; the processor is asked at
+// run time before they are used.
 
 #include "bitmap/fast_raster_kernels.h"
 
@@ -256,11 +257,133 @@ QUENDRIX_AVX2 void TransposeRowsAvx2(const uint8_t* const* rows, size_t count,
 
 const Kernels kAvx2Kernels = {PackRow4Avx2, PackRow8Avx2, TransposeRowsAvx2};
 
+// AVX-512 with byte permutes (VBMI): 64 pixels a step, and masked loads for
+// the end of a row.
+#define QUENDRIX_AVX512 __attribute__((target("avx2,avx512f,avx512bw,avx512vbmi")))
+
+QUENDRIX_AVX512 __attribute__((always_inline)) inline __m512i ReverseEights512() {
+  return _mm512_set_epi64(0x08090A0B0C0D0E0Fll, 0x0001020304050607ll, 0x08090A0B0C0D0E0Fll,
+                          0x0001020304050607ll, 0x08090A0B0C0D0E0Fll, 0x0001020304050607ll,
+                          0x08090A0B0C0D0E0Fll, 0x0001020304050607ll);
+}
+
+// The first `count` bytes (at most 64) set: the bytes of a row's end.
+inline uint64_t FirstBytes(size_t count) {
+  return count >= 64 ? ~uint64_t{0} : (uint64_t{1} << count) - 1;
+}
+
+// 8 bits per pixel: 64 pixels give 8 band bytes. Each index looks up its own
+// byte of a 256-byte table whose top bit says "dark": two 128-entry permutes,
+// one for each half of the index range, and a blend by the index's top bit.
+struct Tables8x {
+  __m512i quarter[4];  // dark flags of indices 0-63, 64-127, 128-191, 192-255
+  __m512i reverse;
+};
+
+QUENDRIX_AVX512 Tables8x MakeTables8x(const ColourDecisions& decisions) {
+  Tables8x t;
+  for (int q = 0; q < 4; ++q) t.quarter[q] = _mm512_loadu_si512(decisions.bandBit[0] + 64 * q);
+  t.reverse = ReverseEights512();
+  return t;
+}
+
+QUENDRIX_AVX512 __attribute__((always_inline)) inline uint64_t Bands8x(__m512i v,
+                                                                      const Tables8x& t) {
+  // Pixels reversed within each band first: bit 7 of a band byte is its
+  // leftmost pixel, while the mask below counts from the lowest byte.
+  v = _mm512_shuffle_epi8(v, t.reverse);
+  const __m512i low = _mm512_permutex2var_epi8(t.quarter[0], v, t.quarter[1]);
+  const __m512i high = _mm512_permutex2var_epi8(t.quarter[2], v, t.quarter[3]);
+  const __m512i dark = _mm512_mask_blend_epi8(_mm512_movepi8_mask(v), low, high);
+  return _mm512_movepi8_mask(dark);
+}
+
+QUENDRIX_AVX512 void PackRow8Avx512(const uint8_t* row, size_t pixels,
+                                    const ColourDecisions& decisions, uint8_t* bands) {
+  const Tables8x t = MakeTables8x(decisions);
+  size_t b = 0;
+  for (; 8 * b + 64 <= pixels; b += 8) {
+    const uint64_t packed = Bands8x(_mm512_loadu_si512(row + 8 * b), t);
+    std::memcpy(bands + b, &packed, sizeof packed);
+  }
+  if (const size_t rest = pixels - 8 * b; rest > 0) {
+    // The masked load reads no byte beyond the row's end.
+    StoreLastBands(bands + b, Bands8x(_mm512_maskz_loadu_epi8(FirstBytes(rest), row + 8 * b), t),
+                   rest);
+  }
+}
+
+// 4 bits per pixel: 64 bytes, 128 pixels, give 16 band bytes.
+struct Tables4x {
+  __m512i darkNibble;
+  __m512i low;
+  __m512i reverseFours;
+  __m512i firstHalves;
+  __m512i secondHalves;
+};
+
+QUENDRIX_AVX512 Tables4x MakeTables4x(const ColourDecisions& decisions) {
+  // (The masked broadcasts: the plain ones draw a false warning from GCC 12.)
+  const __m128i darkNibble = _mm_loadu_si128(reinterpret_cast<const __m128i*>(decisions.darkNibble));
+  const __m128i reverseFours = _mm_setr_epi8(3, 2, 1, 0, 7, 6, 5, 4, 11, 10, 9, 8, 15, 14, 13, 12);
+  return {_mm512_maskz_broadcast_i32x4(0xFFFF, darkNibble), _mm512_set1_epi8(0x0F),
+          _mm512_maskz_broadcast_i32x4(0xFFFF, reverseFours),
+          // Gather the 64-bit halves of the two interleavings in band order.
+          _mm512_set_epi64(11, 10, 3, 2, 9, 8, 1, 0), _mm512_set_epi64(15, 14, 7, 6, 13, 12, 5, 4)};
+}
+
+QUENDRIX_AVX512 __attribute__((always_inline)) inline void Bands4x(__m512i v, const Tables4x& t,
+                                                                  uint64_t& first,
+                                                                  uint64_t& second) {
+  v = _mm512_shuffle_epi8(v, t.reverseFours);
+  const __m512i darkHigh =
+      _mm512_shuffle_epi8(t.darkNibble, _mm512_and_si512(_mm512_srli_epi16(v, 4), t.low));
+  const __m512i darkLow = _mm512_shuffle_epi8(t.darkNibble, _mm512_and_si512(v, t.low));
+  // Per 128-bit lane: the pixels of source bytes 0-7 (two bands), then of
+  // bytes 8-15 (the next two).
+  const __m512i a = _mm512_unpacklo_epi8(darkLow, darkHigh);
+  const __m512i c = _mm512_unpackhi_epi8(darkLow, darkHigh);
+  first = _mm512_movepi8_mask(_mm512_permutex2var_epi64(a, t.firstHalves, c));
+  second = _mm512_movepi8_mask(_mm512_permutex2var_epi64(a, t.secondHalves, c));
+}
+
+QUENDRIX_AVX512 void PackRow4Avx512(const uint8_t* row, size_t pixels,
+                                    const ColourDecisions& decisions, uint8_t* bands) {
+  const Tables4x t = MakeTables4x(decisions);
+  size_t b = 0;
+  uint64_t first;
+  uint64_t second;
+  for (; 8 * b + 128 <= pixels; b += 16) {
+    Bands4x(_mm512_loadu_si512(row + 4 * b), t, first, second);
+    std::memcpy(bands + b, &first, sizeof first);
+    std::memcpy(bands + b + 8, &second, sizeof second);
+  }
+  if (const size_t rest = pixels - 8 * b; rest > 0) {
+    Bands4x(_mm512_maskz_loadu_epi8(FirstBytes((rest + 1) / 2), row + 4 * b), t, first, second);
+    if (rest <= 64) {
+      StoreLastBands(bands + b, first, rest);
+    } else {
+      std::memcpy(bands + b, &first, sizeof first);
+      StoreLastBands(bands + b + 8, second, rest - 64);
+    }
+  }
+}
+
+const Kernels kAvx512Kernels = {PackRow4Avx512, PackRow8Avx512, TransposeRowsAvx2};
+
 }  // namespace
 
 const Kernels* Avx2Kernels() {
   static const bool supported = __builtin_cpu_supports("avx2");
   return supported ? &kAvx2Kernels : nullptr;
+}
+
+const Kernels* Avx512Kernels() {
+  static const bool supported = __builtin_cpu_supports("avx2") &&
+                                __builtin_cpu_supports("avx512f") &&
+                                __builtin_cpu_supports("avx512bw") &&
+                                __builtin_cpu_supports("avx512vbmi");
+  return supported ? &kAvx512Kernels : nullptr;
 }
 
 }  // namespace quendrix::raster
@@ -270,6 +393,7 @@ const Kernels* Avx2Kernels() {
 namespace quendrix::raster {
 
 const Kernels* Avx2Kernels() { return nullptr; }
+const Kernels* Avx512Kernels() { return nullptr; }
 
 }  // namespace quendrix::raster
 

@@ -79,7 +79,7 @@ void BM_Path(benchmark::State& state) {
 // Depth, then height: heights at and near a power of two are the hard case
 // for the transposition.
 void Sizes(benchmark::internal::Benchmark* b) {
-  b->ArgsProduct({{1, 4, 8}, {2048, 2047, 2080}})
+  b->ArgsProduct({{1, 4, 8}, {2048, 2047, 2080, 128}})
       ->Unit(benchmark::kMicrosecond)
       // On a shared machine the fastest of the repetitions is the steadiest.
       ->ComputeStatistics("min", [](const std::vector<double>& v) {

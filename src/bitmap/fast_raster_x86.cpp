@@ -259,7 +259,8 @@ const Kernels kAvx2Kernels = {PackRow4Avx2, PackRow8Avx2, TransposeRowsAvx2};
 
 // AVX-512 with byte permutes (VBMI): 64 pixels a step, and masked loads for
 // the end of a row.
-#define QUENDRIX_AVX512 __attribute__((target("avx2,avx512f,avx512bw,avx512vbmi")))
+#define QUENDRIX_AVX512 \
+  __attribute__((target("avx2,avx512f,avx512bw,avx512vl,avx512vbmi")))
 
 QUENDRIX_AVX512 __attribute__((always_inline)) inline __m512i ReverseEights512() {
   return _mm512_set_epi64(0x08090A0B0C0D0E0Fll, 0x0001020304050607ll, 0x08090A0B0C0D0E0Fll,
@@ -270,6 +271,19 @@ QUENDRIX_AVX512 __attribute__((always_inline)) inline __m512i ReverseEights512()
 // The first `count` bytes (at most 64) set: the bytes of a row's end.
 inline uint64_t FirstBytes(size_t count) {
   return count >= 64 ? ~uint64_t{0} : (uint64_t{1} << count) - 1;
+}
+
+// Stores the band bytes of the last `pixels` pixels of a row (1 to 64), the
+// bits beyond the last pixel cleared, with a masked store: no call, and no
+// byte written beyond the row's bands.
+QUENDRIX_AVX512 __attribute__((always_inline)) inline void StoreLastBands512(uint8_t* bands,
+                                                                            uint64_t packed,
+                                                                            size_t pixels) {
+  const size_t whole = pixels / 8;
+  uint64_t keep = whole >= 8 ? ~uint64_t{0} : (uint64_t{1} << (8 * whole)) - 1;
+  if (pixels % 8 != 0) keep |= uint64_t{(0xFF00u >> (pixels % 8)) & 0xFFu} << (8 * whole);
+  _mm_mask_storeu_epi8(bands, static_cast<__mmask16>(FirstBytes((pixels + 7) / 8)),
+                       _mm_cvtsi64_si128(static_cast<long long>(packed & keep)));
 }
 
 // 8 bits per pixel: 64 pixels give 8 band bytes. Each index looks up its own
@@ -308,8 +322,8 @@ QUENDRIX_AVX512 void PackRow8Avx512(const uint8_t* row, size_t pixels,
   }
   if (const size_t rest = pixels - 8 * b; rest > 0) {
     // The masked load reads no byte beyond the row's end.
-    StoreLastBands(bands + b, Bands8x(_mm512_maskz_loadu_epi8(FirstBytes(rest), row + 8 * b), t),
-                   rest);
+    StoreLastBands512(bands + b,
+                      Bands8x(_mm512_maskz_loadu_epi8(FirstBytes(rest), row + 8 * b), t), rest);
   }
 }
 
@@ -361,10 +375,10 @@ QUENDRIX_AVX512 void PackRow4Avx512(const uint8_t* row, size_t pixels,
   if (const size_t rest = pixels - 8 * b; rest > 0) {
     Bands4x(_mm512_maskz_loadu_epi8(FirstBytes((rest + 1) / 2), row + 4 * b), t, first, second);
     if (rest <= 64) {
-      StoreLastBands(bands + b, first, rest);
+      StoreLastBands512(bands + b, first, rest);
     } else {
       std::memcpy(bands + b, &first, sizeof first);
-      StoreLastBands(bands + b + 8, second, rest - 64);
+      StoreLastBands512(bands + b + 8, second, rest - 64);
     }
   }
 }
@@ -379,10 +393,10 @@ const Kernels* Avx2Kernels() {
 }
 
 const Kernels* Avx512Kernels() {
-  static const bool supported = __builtin_cpu_supports("avx2") &&
-                                __builtin_cpu_supports("avx512f") &&
-                                __builtin_cpu_supports("avx512bw") &&
-                                __builtin_cpu_supports("avx512vbmi");
+  static const bool supported =
+      __builtin_cpu_supports("avx2") && __builtin_cpu_supports("avx512f") &&
+      __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl") &&
+      __builtin_cpu_supports("avx512vbmi");
   return supported ? &kAvx512Kernels : nullptr;
 }
 

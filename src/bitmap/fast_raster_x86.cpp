@@ -224,35 +224,38 @@ QUENDRIX_AVX2 __attribute__((always_inline)) inline void CopyBand(const uint8_t*
 QUENDRIX_AVX2 void TransposeRowsAvx2(const uint8_t* const* rows, size_t count,
                                      size_t bands, uint8_t keep, uint8_t flip,
                                      uint8_t* out, size_t height) {
-  alignas(64) uint8_t staging[kStripBands * kStagingPitch];
+  // 16 bands at a time: transposed into the staging area, then copied out,
+  // before the next 16, so that little but the rows stays in the cache.
+  alignas(64) uint8_t staging[16 * kStagingPitch];
   const __m256i keepAll = _mm256_set1_epi8(static_cast<char>(keep));
   const __m256i flipAll = _mm256_set1_epi8(static_cast<char>(flip));
   size_t m = 0;
   for (; m + 16 <= bands; m += 16) {
-    uint8_t* column = staging + m * kStagingPitch;
     size_t k = 0;
     for (; k + 32 <= count; k += 32) {
-      Transpose32x16(rows + k, m, keepAll, flipAll, column + k, kStagingPitch);
+      Transpose32x16(rows + k, m, keepAll, flipAll, staging + k, kStagingPitch);
     }
     if (k + 16 <= count) {
-      Transpose16x16(rows + k, m, keepAll, flipAll, column + k, kStagingPitch);
+      Transpose16x16(rows + k, m, keepAll, flipAll, staging + k, kStagingPitch);
       k += 16;
     }
     for (; k < count; ++k) {
       for (size_t j = 0; j < 16; ++j) {
-        column[j * kStagingPitch + k] = static_cast<uint8_t>((rows[k][m + j] & keep) ^ flip);
+        staging[j * kStagingPitch + k] = static_cast<uint8_t>((rows[k][m + j] & keep) ^ flip);
       }
+    }
+    // Each band's bytes are contiguous in the block: copied in order, every
+    // cache line there is written whole before the next is started.
+    for (size_t j = 0; j < 16; ++j) {
+      CopyBand(staging + j * kStagingPitch, out + (m + j) * height, count);
     }
   }
   // The last bands, fewer than 16.
-  for (; m < bands; ++m) {
-    for (size_t k = 0; k < count; ++k) {
-      staging[m * kStagingPitch + k] = static_cast<uint8_t>((rows[k][m] & keep) ^ flip);
-    }
+  if (m < bands) {
+    const uint8_t* rest[kTileRows];
+    for (size_t k = 0; k < count; ++k) rest[k] = rows[k] + m;
+    TransposeRowsPortable(rest, count, bands - m, keep, flip, out + m * height, height);
   }
-  // Each band's bytes are contiguous in the block: copied in order, every
-  // cache line there is written whole before the next is started.
-  for (m = 0; m < bands; ++m) CopyBand(staging + m * kStagingPitch, out + m * height, count);
 }
 
 const Kernels kAvx2Kernels = {PackRow4Avx2, PackRow8Avx2, TransposeRowsAvx2};

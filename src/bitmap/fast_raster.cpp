@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 
 #include "bitmap/fast_raster_kernels.h"
@@ -271,18 +272,24 @@ bool ReadAndConvert(InputFile& file, const ImageEntry& entry, uint8_t* window,
   const size_t windowSize = ConversionWindowSize(entry);
   ColumnRasterBuilder builder(entry, block);
   const size_t tiles = builder.Tiles();
+  size_t position = SIZE_MAX;  // where the file stands, counted in the pixel data
   for (size_t n = 0; n < tiles;) {
-    // As many whole tiles as the window holds, read with one seek.
+    // As many whole tiles as the window holds. The tiles follow one another,
+    // so only the first piece needs a seek.
     const size_t begin = builder.TileRange(n).begin;
     size_t last = n + 1;
     while (last < tiles && builder.TileRange(last).end - begin <= windowSize) ++last;
     const size_t end = builder.TileRange(last - 1).end;
-    if (!file.Seek(int64_t{entry.dataOffset} + static_cast<int64_t>(begin))) return false;
+    if (position != begin &&
+        !file.Seek(int64_t{entry.dataOffset} + static_cast<int64_t>(begin))) {
+      return false;
+    }
     for (size_t done = 0; done < end - begin;) {
       const int64_t got = file.Read(window + done, end - begin - done);
       if (got <= 0) return false;  // the file ended early, or the read failed
       done += static_cast<size_t>(got);
     }
+    position = end;
     for (; n < last; ++n) builder.ConvertTile(n, window, begin);
   }
   return true;

@@ -10,6 +10,10 @@ namespace quendrix {
 
 std::string RecordedMessage::Filled() const { return FillName(text, name); }
 
+void PrintTo(const RecordedMessage& message, std::ostream* out) {
+  *out << MessageLine(message.icon, message.text, message.name);
+}
+
 namespace {
 
 class FakeInputFile : public InputFile {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -24,6 +25,9 @@ struct RecordedMessage {
   std::string Filled() const;
   bool operator==(const RecordedMessage&) const = default;
 };
+
+// Shows a recorded message in test failures as the user would read it.
+void PrintTo(const RecordedMessage& message, std::ostream* out);
 
 class FakePlatform : public Platform {
  public:

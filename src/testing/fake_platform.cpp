@@ -117,7 +117,8 @@ std::string FakePlatform::ReadProfileText(const std::string& path,
                                           std::string_view defaultValue,
                                           size_t bufferSize) {
   auto found = files_.find(Absolute(path));
-  std::string_view text = found == files_.end() ? "" : found->second;
+  std::string_view text =
+      found == files_.end() ? std::string_view() : std::string_view(found->second);
   return ProfileText(text, section, key, defaultValue, bufferSize);
 }
 
@@ -126,7 +127,8 @@ int32_t FakePlatform::ReadProfileInt(const std::string& path,
                                      std::string_view key,
                                      int32_t defaultValue) {
   auto found = files_.find(Absolute(path));
-  std::string_view text = found == files_.end() ? "" : found->second;
+  std::string_view text =
+      found == files_.end() ? std::string_view() : std::string_view(found->second);
   return ProfileInt(text, section, key, defaultValue);
 }
 

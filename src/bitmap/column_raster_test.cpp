@@ -141,6 +141,8 @@ TEST_F(ConvertEntryTest, ReadsLargePixelDataInPiecesWithTheSameResult) {
   Bytes block;
   ASSERT_EQ(Run(entry, &block), ConvertResult::kConverted);
   EXPECT_EQ(block, Convert(entry, pixels));
+  EXPECT_EQ(platform_.readLog,
+            (std::vector<std::string>{"seek 100", "read 32767", "seek 32867", "read 10"}));
 }
 
 TEST_F(ConvertEntryTest, AFileThatShrankOrVanishedCannotBeRead) {

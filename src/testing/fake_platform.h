@@ -45,6 +45,8 @@ class FakePlatform : public Platform {
   std::vector<RecordedMessage> messages;
   std::vector<std::string> removed;  // paths passed to RemoveFile, in order
   std::map<std::string, int> opensForReading;
+  // Every seek and read on files opened for reading: "seek 54", "read 100".
+  std::vector<std::string> readLog;
 
   // Arranged failures.
   std::set<std::string> unreadable;        // opening for reading fails

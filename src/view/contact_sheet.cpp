@@ -27,7 +27,8 @@ void FillRect(Sheet& sheet, uint64_t x, uint64_t y, uint64_t width,
 }
 
 void DrawPicture(std::span<const uint8_t> file, const PictureRecord& picture,
-                 SheetPlacement at, uint32_t scale, Sheet& sheet) {
+                 SheetPlacement at, Sheet& sheet) {
+  const uint32_t scale = at.scale;
   FillRect(sheet, at.x - 1, at.y - 1, Framed(picture.width, scale),
            Framed(picture.height, scale), kSheetFrame);
   std::span<const uint8_t> block =
@@ -48,36 +49,37 @@ void DrawPicture(std::span<const uint8_t> file, const PictureRecord& picture,
 
 }  // namespace
 
-uint32_t DefaultScale(std::span<const PictureRecord> pictures) {
-  uint64_t largest = 1;
-  for (const PictureRecord& picture : pictures) {
-    largest = std::max<uint64_t>({largest, picture.width, picture.height});
-  }
+uint32_t DefaultScale(const PictureRecord& picture) {
+  const uint64_t largest = std::max({uint32_t{1}, picture.width, picture.height});
   return static_cast<uint32_t>(
       std::clamp<uint64_t>(kSmallPicture / largest, 1, kLargestDefaultScale));
 }
 
 SheetPlan PlanSheet(std::span<const PictureRecord> pictures, uint32_t scale) {
+  auto scaleOf = [scale](const PictureRecord& picture) {
+    return scale == kEachPictureScale ? DefaultScale(picture) : scale;
+  };
   SheetPlan plan;
-  plan.scale = scale;
   uint64_t rowLimit = kSheetRowWidth;
   for (const PictureRecord& picture : pictures) {
-    rowLimit = std::max(rowLimit, Framed(picture.width, scale) + 2 * kSheetGap);
+    rowLimit = std::max(rowLimit,
+                        Framed(picture.width, scaleOf(picture)) + 2 * kSheetGap);
   }
   uint64_t x = kSheetGap;
   uint64_t y = kSheetGap;
   uint64_t rowHeight = 0;
   plan.width = 2 * kSheetGap;
   for (const PictureRecord& picture : pictures) {
-    const uint64_t width = Framed(picture.width, scale);
+    const uint32_t factor = scaleOf(picture);
+    const uint64_t width = Framed(picture.width, factor);
     if (x > kSheetGap && x + width + kSheetGap > rowLimit) {
       y += rowHeight + kSheetGap;
       x = kSheetGap;
       rowHeight = 0;
     }
-    plan.placements.push_back({x + 1, y + 1});
+    plan.placements.push_back({x + 1, y + 1, factor});
     x += width + kSheetGap;
-    rowHeight = std::max(rowHeight, Framed(picture.height, scale));
+    rowHeight = std::max(rowHeight, Framed(picture.height, factor));
     plan.width = std::max(plan.width, x);
   }
   plan.height = y + rowHeight + kSheetGap;
@@ -89,9 +91,8 @@ std::string DrawSheet(std::span<const uint8_t> file,
                       const SheetPlan& plan, Sheet& sheet) {
   if (!plan.Fits()) {
     return "the contact sheet would be " + std::to_string(plan.width) + " x " +
-           std::to_string(plan.height) + " pixels at scale " +
-           std::to_string(plan.scale) + ", more than " +
-           std::to_string(kMaxSheetPixels) + " pixels";
+           std::to_string(plan.height) + " pixels, more than " +
+           std::to_string(kMaxSheetPixels);
   }
   const uint64_t size = plan.width * plan.height;
   sheet.pixels.reset(new (std::nothrow) uint8_t[size]);
@@ -104,7 +105,7 @@ std::string DrawSheet(std::span<const uint8_t> file,
   sheet.height = static_cast<uint32_t>(plan.height);
   std::memset(sheet.pixels.get(), kSheetBackground, size);
   for (size_t i = 0; i < pictures.size(); ++i) {
-    DrawPicture(file, pictures[i], plan.placements[i], plan.scale, sheet);
+    DrawPicture(file, pictures[i], plan.placements[i], sheet);
   }
   return {};
 }

@@ -2,9 +2,10 @@
 
 // The contact sheet: every picture of an Image.img drawn side by side in file
 // order, black for a 1 bit and white for a 0 bit, each pixel as a square of
-// `scale` sheet pixels, inside a one-pixel frame of its own colour so that
-// white edges show against the grey between the pictures. Rows of pictures
-// wrap at a sheet width of about 1024 pixels (wider when one picture is).
+// sheet pixels so that small pictures are enlarged, inside a one-pixel frame
+// of its own colour so that white edges show against the grey between the
+// pictures. Rows of pictures wrap at a sheet width of about 1024 pixels
+// (wider when one picture is).
 
 #include <cstdint>
 #include <memory>
@@ -34,18 +35,22 @@ inline constexpr uint64_t kSheetRowWidth = 1024;  // where rows wrap
 // The largest sheet drawn, in pixels (one byte each while it is drawn).
 inline constexpr uint64_t kMaxSheetPixels = uint64_t{1} << 27;
 
-// The factor for small pictures: the largest up to 8 that keeps every
-// picture within 256 sheet pixels both ways; 1 for larger pictures.
-uint32_t DefaultScale(std::span<const PictureRecord> pictures);
+// PlanSheet's scale for "each picture its own DefaultScale".
+inline constexpr uint32_t kEachPictureScale = 0;
 
-// The top-left sheet pixel of a picture, inside its frame.
+// The factor for a small picture: the largest up to 8 that keeps it within
+// 256 sheet pixels both ways; 1 for a larger picture.
+uint32_t DefaultScale(const PictureRecord& picture);
+
+// The top-left sheet pixel of a picture, inside its frame, and the factor it
+// is drawn at.
 struct SheetPlacement {
   uint64_t x = 0;
   uint64_t y = 0;
+  uint32_t scale = 1;
 };
 
 struct SheetPlan {
-  uint32_t scale = 1;
   uint64_t width = 0;
   uint64_t height = 0;
   std::vector<SheetPlacement> placements;  // one per picture, in file order
@@ -53,7 +58,8 @@ struct SheetPlan {
   bool Fits() const { return width * height <= kMaxSheetPixels; }
 };
 
-// Where each picture goes at `scale` (1 to kMaxScale), and the sheet's size.
+// Where each picture goes at `scale` (1 to kMaxScale, or kEachPictureScale),
+// and the sheet's size.
 SheetPlan PlanSheet(std::span<const PictureRecord> pictures, uint32_t scale);
 
 struct Sheet {

@@ -60,17 +60,19 @@ void ExpectSheetShows(const quendrix::testing::DecodedPng& png,
   uint64_t blackPixels = 0;
   for (size_t i = 0; i < sources.size(); ++i) {
     const Source& source = sources[i];
-    EXPECT_EQ(quendrix::testing::CheckDrawnPicture(
-                  png, plan.placements[i].x, plan.placements[i].y, plan.scale,
-                  source.width, source.height, source.black, kColors),
+    const SheetPlacement& at = plan.placements[i];
+    EXPECT_EQ(quendrix::testing::CheckDrawnPicture(png, at.x, at.y, at.scale,
+                                                   source.width, source.height,
+                                                   source.black, kColors),
               "")
         << "picture " << i + 1;
     for (int y = 0; y < source.height; ++y) {
-      for (int x = 0; x < source.width; ++x) blackPixels += source.black(x, y);
+      for (int x = 0; x < source.width; ++x) {
+        blackPixels += source.black(x, y) ? at.scale * at.scale : 0;
+      }
     }
   }
-  EXPECT_EQ(quendrix::testing::CountPixels(png, kColors.black),
-            blackPixels * plan.scale * plan.scale);
+  EXPECT_EQ(quendrix::testing::CountPixels(png, kColors.black), blackPixels);
 }
 
 TEST(ContactSheet, DrawsEveryPictureFramedAndScaled) {
@@ -83,9 +85,12 @@ TEST(ContactSheet, DrawsEveryPictureFramedAndScaled) {
       {8, 8, [](int, int) { return false; }},
   };
   const Drawn drawn = Lay(sources);
-  for (uint32_t scale : {1u, 3u}) {
+  for (uint32_t scale : {1u, 3u, kEachPictureScale}) {
     SCOPED_TRACE("scale " + std::to_string(scale));
     const SheetPlan plan = PlanSheet(drawn.pictures, scale);
+    for (const SheetPlacement& at : plan.placements) {
+      EXPECT_EQ(at.scale, scale == kEachPictureScale ? 8u : scale);
+    }
     Sheet sheet;
     ASSERT_EQ(DrawSheet(drawn.file, drawn.pictures, plan, sheet), "");
     quendrix::testing::ScratchDirectory dir;
@@ -120,6 +125,7 @@ TEST(ContactSheet, PlanKeepsFileOrderAndWraps) {
     size_t rows = 0;
     for (size_t i = 0; i < pictures.size(); ++i) {
       const SheetPlacement& p = plan.placements[i];
+      EXPECT_EQ(p.scale, c.scale);
       const uint64_t right = p.x + pictures[i].width * c.scale + 1;
       const uint64_t bottom = p.y + pictures[i].height * c.scale + 1;
       EXPECT_GE(p.x, kSheetGap + 1);
@@ -144,23 +150,25 @@ TEST(ContactSheet, PlanKeepsFileOrderAndWraps) {
 
 TEST(ContactSheet, DefaultScaleEnlargesOnlySmallPictures) {
   struct Case {
-    std::vector<std::pair<uint32_t, uint32_t>> sizes;
-    uint32_t scale;
+    uint32_t width, height, scale;
   };
   const Case cases[] = {
-      {{}, 8},
-      {{{16, 16}, {0, 0}}, 8},
-      {{{48, 10}}, 5},
-      {{{10, 64}, {20, 20}}, 4},
-      {{{256, 1}}, 1},
-      {{{2, 2}, {640, 480}}, 1},
-      {{{65535, 1}}, 1},
+      {16, 16, 8}, {0, 0, 8}, {48, 10, 5}, {10, 64, 4}, {255, 1, 1},
+      {256, 1, 1}, {640, 480, 1}, {65535, 1, 1},
   };
   for (const Case& c : cases) {
-    std::vector<PictureRecord> pictures;
-    for (auto [w, h] : c.sizes) pictures.push_back({.width = w, .height = h});
-    EXPECT_EQ(DefaultScale(pictures), c.scale);
+    EXPECT_EQ(DefaultScale({.width = c.width, .height = c.height}), c.scale)
+        << c.width << " x " << c.height;
   }
+
+  // Each picture by its own size: a large one does not shrink the others.
+  const std::vector<PictureRecord> mixed = {{.width = 300, .height = 200},
+                                            {.width = 9, .height = 5},
+                                            {.width = 100, .height = 20}};
+  const SheetPlan plan = PlanSheet(mixed, kEachPictureScale);
+  EXPECT_EQ(plan.placements[0].scale, 1u);
+  EXPECT_EQ(plan.placements[1].scale, 8u);
+  EXPECT_EQ(plan.placements[2].scale, 2u);
 }
 
 TEST(ContactSheet, RefusesASheetTooLargeToDraw) {

@@ -10,8 +10,6 @@
 #include <new>
 #include <optional>
 
-#include "view/contact_sheet.h"
-
 namespace quendrix::view {
 namespace {
 
@@ -80,13 +78,7 @@ std::string Row(const char* number, const std::string& offset,
 bool WriteSheet(const ViewOptions& options, const FileBytes& bytes,
                 const ImageFileLayout& layout, std::ostream& out,
                 std::ostream& err) {
-  uint32_t scale = options.scale != 0 ? options.scale
-                                      : DefaultScale(layout.pictures);
-  SheetPlan plan = PlanSheet(layout.pictures, scale);
-  // The chosen factor gives way for a sheet that would be too large.
-  while (options.scale == 0 && !plan.Fits() && scale > 1) {
-    plan = PlanSheet(layout.pictures, --scale);
-  }
+  const SheetPlan plan = PlanSheet(layout.pictures, options.scale);
   Sheet sheet;
   std::string error = DrawSheet(bytes.Span(), layout.pictures, plan, sheet);
   if (error.empty()) error = WritePng(sheet, options.sheetPath);
@@ -95,8 +87,10 @@ bool WriteSheet(const ViewOptions& options, const FileBytes& bytes,
     return false;
   }
   out << "Contact sheet: " << options.sheetPath << " (" << sheet.width << " x "
-      << sheet.height << " pixels, scale " << plan.scale << ", "
-      << layout.pictures.size() << " pictures)\n";
+      << sheet.height << " pixels, " << layout.pictures.size()
+      << (layout.pictures.size() == 1 ? " picture" : " pictures");
+  if (options.scale != kEachPictureScale) out << " at scale " << options.scale;
+  out << ")\n";
   return true;
 }
 
@@ -207,11 +201,11 @@ std::string UsageText() {
          "picture in\n"
          "                     file order, black for 1 bits, white for 0 "
          "bits, framed\n"
-         "      --scale=N      draw each pixel as N x N sheet pixels, 1 to 64 "
-         "(default:\n"
-         "                     the largest factor up to 8 that keeps every "
-         "picture within\n"
-         "                     256 sheet pixels)\n"
+         "      --scale=N      draw every pixel as N x N sheet pixels, 1 to "
+         "64 (default:\n"
+         "                     each picture enlarged by the largest factor up "
+         "to 8 that\n"
+         "                     keeps it within 256 sheet pixels)\n"
          "      --size=WxH     the width and height of the next picture of a "
          "file\n"
          "                     written without headers (NoHeader set); give "

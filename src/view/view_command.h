@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "view/contact_sheet.h"
 #include "view/image_file_reader.h"
 
 namespace quendrix::view {
@@ -28,7 +29,7 @@ struct ViewOptions {
   bool help = false;
   std::string imagePath;
   std::string sheetPath;           // empty: no contact sheet
-  uint32_t scale = 0;              // 0: DefaultScale
+  uint32_t scale = kEachPictureScale;
   std::vector<PictureSize> sizes;  // given: the file has no headers
 };
 

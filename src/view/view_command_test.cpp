@@ -116,7 +116,7 @@ void ExpectSheetShowsJob(const std::string& sheetPath,
   const quendrix::testing::DecodedPng png = quendrix::testing::ReadPng(sheetPath);
   ASSERT_TRUE(png.ok) << png.error;
   ASSERT_EQ(layout.pictures.size(), pictures.size());
-  const SheetPlan plan = PlanSheet(layout.pictures, DefaultScale(layout.pictures));
+  const SheetPlan plan = PlanSheet(layout.pictures, kEachPictureScale);
   const quendrix::testing::SheetColors colors = {
       kWhite, kBlack,
       {kSheetPalette[kSheetFrame][0], kSheetPalette[kSheetFrame][1],
@@ -124,18 +124,19 @@ void ExpectSheetShowsJob(const std::string& sheetPath,
   uint64_t blackPixels = 0;
   for (size_t i = 0; i < pictures.size(); ++i) {
     const JobPicture& p = pictures[i];
+    const SheetPlacement& at = plan.placements[i];
     EXPECT_EQ(quendrix::testing::CheckDrawnPicture(
-                  png, plan.placements[i].x, plan.placements[i].y, plan.scale,
-                  p.width, p.height, [&](int x, int y) { return p.Black(x, y); },
-                  colors),
+                  png, at.x, at.y, at.scale, p.width, p.height,
+                  [&](int x, int y) { return p.Black(x, y); }, colors),
               "")
         << p.name;
     for (int y = 0; y < p.height; ++y) {
-      for (int x = 0; x < p.width; ++x) blackPixels += p.Black(x, y);
+      for (int x = 0; x < p.width; ++x) {
+        blackPixels += p.Black(x, y) ? at.scale * at.scale : 0;
+      }
     }
   }
-  EXPECT_EQ(quendrix::testing::CountPixels(png, kBlack),
-            blackPixels * plan.scale * plan.scale);
+  EXPECT_EQ(quendrix::testing::CountPixels(png, kBlack), blackPixels);
 }
 
 TEST(ViewerOnAConvertedJob, TableAndSheetShowTheBitmaps) {

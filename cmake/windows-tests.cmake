@@ -33,14 +33,9 @@ endif()
 enable_testing()
 include(GoogleTest)
 
-file(GLOB QUENDRIX_TESTING_SOURCES CONFIGURE_DEPENDS src/testing/*.cpp)
-list(FILTER QUENDRIX_TESTING_SOURCES EXCLUDE REGEX "_test\\.cpp$")
-add_library(quendrix_testing STATIC ${QUENDRIX_TESTING_SOURCES})
-target_link_libraries(quendrix_testing PUBLIC quendrix_core)
-
 file(GLOB QUENDRIX_TEST_SOURCES CONFIGURE_DEPENDS
   src/platform/*_test.cpp src/platform/${QUENDRIX_PLATFORM}/*_test.cpp)
 add_executable(quendrix_tests ${QUENDRIX_TEST_SOURCES})
-target_link_libraries(quendrix_tests PRIVATE quendrix_testing GTest::gtest_main)
+target_link_libraries(quendrix_tests PRIVATE quendrix_core GTest::gtest_main)
 # Tests are listed when ctest runs, so that building needs no Wine.
 gtest_discover_tests(quendrix_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120)

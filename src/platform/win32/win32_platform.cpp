@@ -169,6 +169,24 @@ UINT MessageBoxFlags(MessageIcon icon) {
          (icon == MessageIcon::kError ? MB_ICONERROR : MB_ICONQUESTION);
 }
 
+bool HasInteractiveDesktop() {
+  HWINSTA station = ::GetProcessWindowStation();
+  if (station == nullptr) return false;
+  USEROBJECTFLAGS flags{};
+  DWORD needed = 0;
+  if (!::GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof flags,
+                                   &needed)) {
+    return true;  // cannot tell: let MessageBoxW decide
+  }
+  return (flags.dwFlags & WSF_VISIBLE) != 0;
+}
+
+int WINAPI ShowMessageBoxIfInteractive(HWND owner, LPCWSTR text,
+                                       LPCWSTR caption, UINT flags) {
+  if (!HasInteractiveDesktop()) return 0;
+  return ::MessageBoxW(owner, text, caption, flags);
+}
+
 std::string Win32Platform::CurrentDirectory() {
   std::vector<char> buffer(MAX_PATH + 1);
   for (;;) {

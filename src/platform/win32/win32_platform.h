@@ -39,10 +39,20 @@ std::wstring MessageBoxText(std::string_view text, std::string_view name);
 // modal to the application.
 UINT MessageBoxFlags(MessageIcon icon);
 
+// True unless the process runs in a window station that no user sees (that of
+// a service), where a message box would wait for an OK that nobody can give.
+bool HasInteractiveDesktop();
+
+// MessageBoxW where a user can see the box; elsewhere 0, as MessageBoxW
+// answers when it cannot show one.
+int WINAPI ShowMessageBoxIfInteractive(HWND owner, LPCWSTR text,
+                                       LPCWSTR caption, UINT flags);
+
 class Win32Platform : public Platform {
  public:
-  // The function that shows a message box; MessageBoxW unless a test puts
-  // another in its place. A result of 0 or less means nothing was shown.
+  // The function that shows a message box; ShowMessageBoxIfInteractive unless
+  // a test puts another in its place. A result of 0 or less means nothing was
+  // shown.
   using MessageBoxFunction = int(WINAPI*)(HWND, LPCWSTR, LPCWSTR, UINT);
 
   Win32Platform() = default;
@@ -66,7 +76,7 @@ class Win32Platform : public Platform {
   std::unique_ptr<OutputFile> CreateForWriting(const std::string& path) override;
 
  private:
-  MessageBoxFunction messageBox_ = &MessageBoxW;
+  MessageBoxFunction messageBox_ = &ShowMessageBoxIfInteractive;
 };
 
 }  // namespace quendrix

@@ -178,6 +178,29 @@ TEST_F(Win32MessageTest, FallsBackToStandardErrorWhenNoBoxCanBeShown) {
   }
 }
 
+// A service's window station is not visible: no box is tried there, since
+// it would wait for an OK that nobody can give, and the message goes to
+// standard error.
+TEST(Win32InteractiveTest, NoBoxInAWindowStationNobodySees) {
+  HWINSTA saved = ::GetProcessWindowStation();
+  HWINSTA hidden =
+      ::CreateWindowStationW(L"QuendrixTest", 0, WINSTA_ALL_ACCESS, nullptr);
+  ASSERT_NE(hidden, nullptr);
+  ASSERT_TRUE(::SetProcessWindowStation(hidden));
+  const bool interactive = HasInteractiveDesktop();
+  const int answer = ShowMessageBoxIfInteractive(nullptr, L"t", L"Quendrix", MB_OK);
+  std::string written = CaptureStandardError([] {
+    Win32Platform platform;
+    platform.ShowMessage(MessageIcon::kError, kNoControlFile, "");
+  });
+  ::SetProcessWindowStation(saved);
+  ::CloseWindowStation(hidden);
+
+  EXPECT_FALSE(interactive);
+  EXPECT_EQ(answer, 0);
+  EXPECT_EQ(written, MessageLine(MessageIcon::kError, kNoControlFile, "") + "\n");
+}
+
 // --- Profiles --------------------------------------------------------------
 
 // The portable reader must read Tavik.cmd as the Windows profile functions

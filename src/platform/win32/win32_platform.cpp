@@ -1,7 +1,6 @@
 #include "platform/win32/win32_platform.h"
 
 #include <algorithm>
-#include <climits>
 #include <vector>
 
 #include "platform/message_line.h"
@@ -89,11 +88,11 @@ bool IsLeadByte(unsigned char byte) {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
-// Decodes one character of `length` bytes; false when they are no valid one.
-bool DecodeOne(const char* bytes, int length, std::wstring& out) {
+// Decodes the two-byte character at `bytes`; false when it is no valid one.
+bool DecodePair(const char* bytes, std::wstring& out) {
   wchar_t decoded[2];
   int count = ::MultiByteToWideChar(kCodePage932, MB_ERR_INVALID_CHARS, bytes,
-                                    length, decoded, 2);
+                                    2, decoded, 2);
   if (count <= 0) return false;
   out.append(decoded, static_cast<size_t>(count));
   return true;
@@ -141,14 +140,15 @@ std::wstring Cp932ToUtf16(std::string_view text) {
       result.push_back(static_cast<wchar_t>(byte));
       ++i;
     } else if (IsLeadByte(byte) && i + 1 < text.size() &&
-               DecodeOne(text.data() + i, 2, result)) {
+               DecodePair(text.data() + i, result)) {
       i += 2;
     } else if (byte >= 0xA1 && byte <= 0xDF) {
       result.push_back(static_cast<wchar_t>(0xFF61 + (byte - 0xA1)));
       ++i;  // half-width katakana, the only single bytes above 0x7F
     } else {
-      // Also 0x80, which Windows passes through as the control U+0080.
-
+      // No character begins here: 0x80, 0xA0, 0xFD to 0xFF, or a lead byte
+      // without a valid trail byte. (Windows itself would pass 0x80 through
+      // as the control U+0080; like the POSIX build, it shows U+FFFD.)
       result.push_back(kReplacement);
       ++i;
     }

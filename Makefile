@@ -16,8 +16,8 @@ build:
 demo: build
 	scripts/run-demo.sh build
 
-# The unit tests run last, so that their summary closes the output.
-test: test-bench-smoke test-unit
+# The benchmark's smoke run first, so that a test summary closes the output.
+test: test-bench-smoke test-unit test-windows
 
 test-unit: build
 	ctest --test-dir build --output-on-failure -j $(JOBS)
@@ -34,3 +34,17 @@ bench:
 	  -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DQUENDRIX_TESTS=OFF
 	cmake --build build-bench -j $(JOBS) --target quendrix quendrix_bench
 	build-bench/quendrix_bench $(BENCH_ARGS)
+
+# The Windows program, cross-compiled with mingw-w64 and tested under Wine:
+#   make build-windows   builds build-windows/quendrix.exe
+#   make test-windows    runs its unit tests under Wine and compares its
+#                        results with the Linux program's on tests/jobs
+.PHONY: build-windows test-windows
+
+build-windows:
+	cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
+	cmake --build build-windows -j $(JOBS)
+
+test-windows: build build-windows
+	ctest --test-dir build-windows --output-on-failure --no-tests=error -j $(JOBS)
+	scripts/compare-windows.sh build build-windows

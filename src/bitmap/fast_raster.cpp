@@ -261,36 +261,38 @@ size_t ConversionWindowSize(const ImageEntry& entry) {
   const auto dataSize = static_cast<size_t>(entry.dataSize);
   if (height == 0) return 0;
   const size_t stride = dataSize / height;
-  const size_t tile = std::min(height, kTileRows) * stride;
-  return std::max(tile, std::min(height * stride, kWindowBytes));
+  // A tile, and the bytes beside the rows (dataSize % height of them, before
+  // the first row or after the last) that share a piece with it.
+  const size_t tile = std::min(height, kTileRows) * stride + dataSize % height;
+  return std::max(tile, std::min(dataSize, kWindowBytes));
 }
 
 bool ReadAndConvert(InputFile& file, const ImageEntry& entry, uint8_t* window,
                     uint8_t* block) {
-  const int64_t size = file.Size();
-  if (size >= 0 && size - entry.dataOffset < entry.dataSize) return false;  // it shrank
+  const auto dataSize = static_cast<size_t>(entry.dataSize);
   const size_t windowSize = ConversionWindowSize(entry);
   ColumnRasterBuilder builder(entry, block);
   const size_t tiles = builder.Tiles();
-  size_t position = SIZE_MAX;  // where the file stands, counted in the pixel data
-  for (size_t n = 0; n < tiles;) {
-    // As many whole tiles as the window holds. The tiles follow one another,
-    // so only the first piece needs a seek.
-    const size_t begin = builder.TileRange(n).begin;
-    size_t last = n + 1;
-    while (last < tiles && builder.TileRange(last).end - begin <= windowSize) ++last;
-    const size_t end = builder.TileRange(last - 1).end;
-    if (position != begin &&
-        !file.Seek(int64_t{entry.dataOffset} + static_cast<int64_t>(begin))) {
-      return false;
+  // The whole pixel data is read, one piece after the other after a single
+  // seek; each piece ends where a tile does, and holds as many whole tiles as
+  // the window takes.
+  if (!file.Seek(entry.dataOffset)) return false;
+  size_t n = 0;
+  for (size_t begin = 0; begin < dataSize;) {
+    size_t last = n;
+    size_t end = begin;
+    while (last < tiles && builder.TileRange(last).end - begin <= windowSize) {
+      end = builder.TileRange(last++).end;
     }
+    // The bytes after the last tile (or all of them, when there is none).
+    if (last == tiles) end = std::min(dataSize, begin + windowSize);
     for (size_t done = 0; done < end - begin;) {
       const int64_t got = file.Read(window + done, end - begin - done);
       if (got <= 0) return false;  // the file ended early, or the read failed
       done += static_cast<size_t>(got);
     }
-    position = end;
     for (; n < last; ++n) builder.ConvertTile(n, window, begin);
+    begin = end;
   }
   return true;
 }

@@ -7,10 +7,12 @@
 //     picture, into lookup tables, instead of testing colour entries per pixel;
 //   - each row is packed into its band bytes, eight pixels to one byte at once
 //     (vector instructions where the processor has them);
-//   - rows are taken in tiles of 16, in the order they lie in memory, and each
-//     tile of packed rows is transposed into the band-major block, so that the
-//     source is read in one forward sweep and the block is written a cache line
-//     at a time.
+//   - rows are taken in tiles of 128, in the order they lie in memory, and
+//     each tile of packed rows is transposed into the band-major block, 16
+//     bands at a time through a small staging area, so that the pixel data is
+//     read in one forward sweep and each band's bytes are written in order;
+//   - the pixel data can be read through a small window and converted tile by
+//     tile as it arrives (ReadAndConvert), while it is still in the cache.
 
 #include <cstddef>
 #include <cstdint>
@@ -87,11 +89,10 @@ class ColumnRasterBuilder {
 size_t ConversionWindowSize(const ImageEntry& entry);
 
 // Reads the pixel data of an entry whose rows are uncompressed from `file`,
-// through `window` (ConversionWindowSize(entry) bytes), converting each piece
-// as soon as it has arrived, while it is still in the processor's cache.
-// Bytes that no row takes (before the first row or after the last) are not
-// read. Returns false when the file holds fewer than dataOffset + dataSize
-// bytes or a read fails.
+// all entry.dataSize bytes from entry.dataOffset on, through `window`
+// (ConversionWindowSize(entry) bytes), converting each piece as soon as it
+// has arrived, while it is still in the processor's cache. Returns false when
+// the file ends early or a read fails.
 bool ReadAndConvert(InputFile& file, const ImageEntry& entry, uint8_t* window,
                     uint8_t* block);
 

@@ -214,8 +214,8 @@ TEST(ReadAndConvertTest, PicturesReadThroughTheWindowMatchThePerBitConversion) {
 }
 
 TEST(ReadAndConvertTest, AFileShorterThanItsPixelDataCannotBeRead) {
-  // Even where the missing bytes are ones no row takes: the trailing bytes
-  // of a top-down picture, or all of them for a picture without width.
+  // Even where the missing byte is one no row takes: a trailing byte of a
+  // top-down picture, or any byte of a picture without width.
   std::mt19937 rng(8);
   for (uint16_t width : {0, 40}) {
     for (bool topDown : {false, true}) {

@@ -543,6 +543,10 @@ const char* PathName(quendrix::RasterPath path) {
 
 int main(int argc, char** argv) {
   Options options;
+  if (argc == 2 && std::string_view(argv[1]) == "--help") {
+    Usage();
+    return 0;
+  }
   if (!ParseOptions(argc, argv, options)) {
     Usage();
     return 2;

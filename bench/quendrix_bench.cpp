@@ -71,8 +71,8 @@ struct Options {
   std::string dir;
 };
 
-void Usage() {
-  std::fprintf(stderr,
+void Usage(FILE* out) {
+  std::fprintf(out,
                "usage: quendrix_bench [options]\n"
                "  --size WxH      picture size (repeatable; default 2048x2048)\n"
                "  --depths LIST   bits per pixel, e.g. 1,4,8 (default)\n"
@@ -544,11 +544,11 @@ const char* PathName(quendrix::RasterPath path) {
 int main(int argc, char** argv) {
   Options options;
   if (argc == 2 && std::string_view(argv[1]) == "--help") {
-    Usage();
+    Usage(stdout);
     return 0;
   }
   if (!ParseOptions(argc, argv, options)) {
-    Usage();
+    Usage(stderr);
     return 2;
   }
   if (options.cpu >= 0) {

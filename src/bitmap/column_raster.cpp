@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "bitmap/rle_decoder.h"
+
 namespace quendrix {
 namespace {
 
@@ -35,6 +37,7 @@ size_t BlockSize(const ImageEntry& entry) {
 }
 
 bool EntryFitsPixels(const ImageEntry& entry) {
+  if (IsRunLengthEncoded(entry)) return RunLengthFits(entry);
   if (entry.height == 0 || entry.dataSize <= 0) return false;
   int64_t stride = entry.dataSize / entry.height;
   return stride >= (int64_t{entry.width} * entry.bitCount + 7) / 8;
@@ -149,6 +152,12 @@ ConvertResult ConvertEntry(Platform& platform, const ImageEntry& entry,
   if (!source) return ConvertResult::kNoMemory;
   uint8_t* result = buffers.Result(platform, BlockSize(entry));
   if (!result) return ConvertResult::kNoMemory;
+  // An encoded picture is first decoded into uncompressed rows of its own.
+  std::unique_ptr<uint8_t[]> decoded;
+  if (IsRunLengthEncoded(entry)) {
+    decoded = platform.Allocate(static_cast<size_t>(DecodedEntry(entry).dataSize));
+    if (!decoded) return ConvertResult::kNoMemory;
+  }
 
   std::unique_ptr<InputFile> file = platform.OpenForReading(entry.path);
   if (!file) return ConvertResult::kCannotRead;
@@ -164,7 +173,13 @@ ConvertResult ConvertEntry(Platform& platform, const ImageEntry& entry,
   }
   file.reset();
 
-  ConvertPixels(entry, source, result);
+  if (decoded) {
+    DecodeRunLength({source, dataSize}, entry.width, entry.height,
+                    entry.bitCount, decoded.get());
+    ConvertPixels(DecodedEntry(entry), decoded.get(), result);
+  } else {
+    ConvertPixels(entry, source, result);
+  }
   *block = result;
   return ConvertResult::kConverted;
 }

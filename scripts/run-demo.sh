@@ -14,3 +14,15 @@ else
   echo "No Image.img was written" >&2
   exit 1
 fi
+
+# A picture of what the file holds: the table of its pictures and a contact
+# sheet beside it.
+if [ -x "$build/quendrix-view" ]; then
+  if ! "$build/quendrix-view" Image.img -o sheet.png; then
+    echo "Image.img does not read back as the converter writes it" >&2
+    exit 1
+  fi
+  echo "Wrote the contact sheet $job/sheet.png"
+else
+  echo "No contact sheet: $build/quendrix-view was not built"
+fi

@@ -10,19 +10,26 @@ namespace quendrix {
 
 std::string RecordedMessage::Filled() const { return FillName(text, name); }
 
+void PrintTo(const RecordedMessage& message, std::ostream* out) {
+  *out << MessageLine(message.icon, message.text, message.name);
+}
+
 namespace {
 
 class FakeInputFile : public InputFile {
  public:
-  explicit FakeInputFile(std::string bytes) : bytes_(std::move(bytes)) {}
+  FakeInputFile(std::string bytes, std::vector<std::string>& log)
+      : bytes_(std::move(bytes)), log_(log) {}
 
   bool Seek(int64_t offset) override {
+    log_.push_back("seek " + std::to_string(offset));
     if (offset < 0) return false;
     position_ = offset;
     return true;
   }
 
   int64_t Read(void* buffer, size_t size) override {
+    log_.push_back("read " + std::to_string(size));
     if (position_ >= static_cast<int64_t>(bytes_.size())) return 0;
     size_t count = std::min(size, bytes_.size() - static_cast<size_t>(position_));
     std::memcpy(buffer, bytes_.data() + position_, count);
@@ -34,6 +41,7 @@ class FakeInputFile : public InputFile {
 
  private:
   std::string bytes_;  // a snapshot: later changes to the file are not seen
+  std::vector<std::string>& log_;
   int64_t position_ = 0;
 };
 
@@ -113,7 +121,8 @@ std::string FakePlatform::ReadProfileText(const std::string& path,
                                           std::string_view defaultValue,
                                           size_t bufferSize) {
   auto found = files_.find(Absolute(path));
-  std::string_view text = found == files_.end() ? "" : found->second;
+  std::string_view text =
+      found == files_.end() ? std::string_view() : std::string_view(found->second);
   return ProfileText(text, section, key, defaultValue, bufferSize);
 }
 
@@ -122,7 +131,8 @@ int32_t FakePlatform::ReadProfileInt(const std::string& path,
                                      std::string_view key,
                                      int32_t defaultValue) {
   auto found = files_.find(Absolute(path));
-  std::string_view text = found == files_.end() ? "" : found->second;
+  std::string_view text =
+      found == files_.end() ? std::string_view() : std::string_view(found->second);
   return ProfileInt(text, section, key, defaultValue);
 }
 
@@ -143,7 +153,7 @@ std::unique_ptr<InputFile> FakePlatform::OpenForReading(const std::string& path)
     --allowed->second;
   }
   ++opensForReading[full];
-  return std::make_unique<FakeInputFile>(found->second);
+  return std::make_unique<FakeInputFile>(found->second, readLog);
 }
 
 std::unique_ptr<OutputFile> FakePlatform::CreateForWriting(

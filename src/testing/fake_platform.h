@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -25,6 +26,9 @@ struct RecordedMessage {
   bool operator==(const RecordedMessage&) const = default;
 };
 
+// Shows a recorded message in test failures as the user would read it.
+void PrintTo(const RecordedMessage& message, std::ostream* out);
+
 class FakePlatform : public Platform {
  public:
   FakePlatform();
@@ -41,6 +45,8 @@ class FakePlatform : public Platform {
   std::vector<RecordedMessage> messages;
   std::vector<std::string> removed;  // paths passed to RemoveFile, in order
   std::map<std::string, int> opensForReading;
+  // Every seek and read on files opened for reading: "seek 54", "read 100".
+  std::vector<std::string> readLog;
 
   // Arranged failures.
   std::set<std::string> unreadable;        // opening for reading fails

@@ -1,0 +1,4 @@
+[Convert]
+; the list of pictures to convert
+CtrlFile=pictures.txt
+NoHeader=0

@@ -71,8 +71,8 @@ bool IsRunLengthEncoded(const ImageEntry& entry) {
          (entry.compression == kCompressionRle4 && entry.bitCount == 4);
 }
 
-size_t DecodedStride(const ImageEntry& entry) {
-  size_t stride = (size_t{entry.width} * entry.bitCount + 31) / 32 * 4;
+size_t DecodedStride(uint16_t width, uint16_t bitCount) {
+  size_t stride = (size_t{width} * bitCount + 31) / 32 * 4;
   // A picture without columns still gets rows of 4 bytes, so that its
   // decoded rows describe an ordinary uncompressed entry.
   return std::max<size_t>(stride, 4);
@@ -80,7 +80,8 @@ size_t DecodedStride(const ImageEntry& entry) {
 
 bool RunLengthFits(const ImageEntry& entry) {
   if (entry.topDown || entry.height == 0 || entry.dataSize <= 0) return false;
-  const uint64_t decoded = uint64_t{entry.height} * DecodedStride(entry);
+  const uint64_t decoded =
+      uint64_t{entry.height} * DecodedStride(entry.width, entry.bitCount);
   const uint64_t bound = std::max(
       kRunLengthFreeSize, kRunLengthRatio * static_cast<uint64_t>(entry.dataSize));
   return decoded <= bound &&
@@ -91,16 +92,14 @@ ImageEntry DecodedEntry(const ImageEntry& entry) {
   ImageEntry rows = entry;
   rows.compression = kCompressionNone;
   rows.topDown = false;
-  rows.dataSize = static_cast<int32_t>(entry.height * DecodedStride(entry));
+  rows.dataSize = static_cast<int32_t>(
+      entry.height * DecodedStride(entry.width, entry.bitCount));
   return rows;
 }
 
 void DecodeRunLength(std::span<const uint8_t> data, uint16_t width,
                      uint16_t height, uint16_t bitCount, uint8_t* rows) {
-  ImageEntry shape;
-  shape.width = width;
-  shape.bitCount = bitCount;
-  const size_t stride = DecodedStride(shape);
+  const size_t stride = DecodedStride(width, bitCount);
   std::memset(rows, 0, stride * height);
   if (height == 0) return;
 

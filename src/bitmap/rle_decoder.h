@@ -43,8 +43,9 @@ bool IsRunLengthEncoded(const ImageEntry& entry);
 inline constexpr uint64_t kRunLengthFreeSize = uint64_t{4} << 20;
 inline constexpr uint64_t kRunLengthRatio = 256;
 
-// The bytes of one decoded row: the row of an uncompressed bitmap.
-size_t DecodedStride(const ImageEntry& entry);
+// The bytes of one decoded row: the row of an uncompressed bitmap, and at
+// least 4.
+size_t DecodedStride(uint16_t width, uint16_t bitCount);
 
 // Whether an encoded entry's picture may be decoded: a bottom-up picture
 // (the format has no top-down form) of at least one row, whose decoded rows
@@ -52,7 +53,7 @@ size_t DecodedStride(const ImageEntry& entry);
 bool RunLengthFits(const ImageEntry& entry);
 
 // The entry that describes the decoded rows of `entry`: uncompressed,
-// bottom-up, dataSize = height * DecodedStride(entry). `entry` must fit
+// bottom-up, dataSize = height * DecodedStride. `entry` must fit
 // (RunLengthFits).
 ImageEntry DecodedEntry(const ImageEntry& entry);
 

@@ -14,7 +14,7 @@ build:
 demo: build
 	scripts/run-demo.sh build
 
-test: test-unit test-sanitize test-fuzz
+test: test-unit test-windows test-sanitize test-fuzz
 
 test-unit: build
 	ctest --test-dir build --output-on-failure -j $(JOBS)
@@ -37,3 +37,17 @@ test-fuzz:
 	cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DQUENDRIX_FUZZ=ON -DQUENDRIX_TESTS=OFF
 	cmake --build build-fuzz -j $(JOBS) --target bitmap_fuzzer job_fuzzer
 	fuzz/run.sh build-fuzz $(FUZZ_SECONDS)
+
+# The Windows program, cross-compiled with mingw-w64 and tested under Wine:
+#   make build-windows   builds build-windows/quendrix.exe
+#   make test-windows    runs its unit tests under Wine and compares its
+#                        results with the Linux program's on tests/jobs
+.PHONY: build-windows test-windows
+
+build-windows:
+	cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
+	cmake --build build-windows -j $(JOBS)
+
+test-windows: build build-windows
+	ctest --test-dir build-windows --output-on-failure --no-tests=error -j $(JOBS)
+	scripts/compare-windows.sh build build-windows

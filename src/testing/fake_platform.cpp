@@ -115,25 +115,24 @@ bool FakePlatform::RenameFile(const std::string& from, const std::string& to) {
   return true;
 }
 
+std::string_view FakePlatform::TextOf(const std::string& path) const {
+  auto found = files_.find(Absolute(path));
+  return found == files_.end() ? std::string_view() : std::string_view(found->second);
+}
+
 std::string FakePlatform::ReadProfileText(const std::string& path,
                                           std::string_view section,
                                           std::string_view key,
                                           std::string_view defaultValue,
                                           size_t bufferSize) {
-  auto found = files_.find(Absolute(path));
-  std::string_view text =
-      found == files_.end() ? std::string_view() : std::string_view(found->second);
-  return ProfileText(text, section, key, defaultValue, bufferSize);
+  return ProfileText(TextOf(path), section, key, defaultValue, bufferSize);
 }
 
 int32_t FakePlatform::ReadProfileInt(const std::string& path,
                                      std::string_view section,
                                      std::string_view key,
                                      int32_t defaultValue) {
-  auto found = files_.find(Absolute(path));
-  std::string_view text =
-      found == files_.end() ? std::string_view() : std::string_view(found->second);
-  return ProfileInt(text, section, key, defaultValue);
+  return ProfileInt(TextOf(path), section, key, defaultValue);
 }
 
 void FakePlatform::ShowMessage(MessageIcon icon, std::string_view text,

@@ -75,6 +75,8 @@ class FakePlatform : public Platform {
 
  private:
   friend class FakeOutputFile;
+  // A file's bytes; empty when there is no such file.
+  std::string_view TextOf(const std::string& path) const;
   std::map<std::string, std::string> files_;
   std::set<std::string> directories_;
 };

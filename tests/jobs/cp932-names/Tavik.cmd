@@ -1,0 +1,2 @@
+[Convert]
+CtrlFile=ˆê——.txt

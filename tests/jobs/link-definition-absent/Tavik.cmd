@@ -1,0 +1,2 @@
+[Convert]
+CtrlFile=absent.txt

@@ -1,0 +1,3 @@
+[Convert]
+CtrlFile=link.txt
+NoHeader=0x10000

@@ -1,0 +1,4 @@
+[Convert]
+NoHeader=1
+[Other]
+CtrlFile=link.txt

@@ -1,6 +1,7 @@
 #include "bitmap/column_raster.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "bitmap/rle_decoder.h"
 
@@ -153,9 +154,11 @@ ConvertResult ConvertEntry(Platform& platform, const ImageEntry& entry,
   uint8_t* result = buffers.Result(platform, BlockSize(entry));
   if (!result) return ConvertResult::kNoMemory;
   // An encoded picture is first decoded into uncompressed rows of its own.
+  std::optional<ImageEntry> rows;
   std::unique_ptr<uint8_t[]> decoded;
   if (IsRunLengthEncoded(entry)) {
-    decoded = platform.Allocate(static_cast<size_t>(DecodedEntry(entry).dataSize));
+    rows = DecodedEntry(entry);
+    decoded = platform.Allocate(static_cast<size_t>(rows->dataSize));
     if (!decoded) return ConvertResult::kNoMemory;
   }
 
@@ -173,10 +176,10 @@ ConvertResult ConvertEntry(Platform& platform, const ImageEntry& entry,
   }
   file.reset();
 
-  if (decoded) {
+  if (rows) {
     DecodeRunLength({source, dataSize}, entry.width, entry.height,
                     entry.bitCount, decoded.get());
-    ConvertPixels(DecodedEntry(entry), decoded.get(), result);
+    ConvertPixels(*rows, decoded.get(), result);
   } else {
     ConvertPixels(entry, source, result);
   }

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Writes the small generated seeds of fuzz/corpus (run from anywhere).
 
-bitmap/  a few tiny bitmaps of each kind the converter reads, beside the
-         files copied from the BMP test suite (see README.md);
+bitmap/  a few tiny bitmaps of each kind the converter reads, beside four
+         files copied unchanged from the public BMP test suite (pal1wb,
+         pal4rletrns, pal8rletrns, shortfile); run.sh adds tests/data;
 job/     whole jobs for job_fuzzer: Tavik.cmd, job.txt and bitmaps, joined by
          the separator that job_fuzzer cuts them at.
 """

@@ -14,7 +14,7 @@ build:
 demo: build
 	scripts/run-demo.sh build
 
-test: test-unit test-windows test-sanitize test-fuzz
+test: test-unit test-fuzz test-windows test-sanitize
 
 test-unit: build
 	ctest --test-dir build --output-on-failure -j $(JOBS)

@@ -5,7 +5,7 @@
 #   make bench  times whole jobs against their I/O floor (README, Performance)
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all build demo test test-unit bench test-bench-smoke
+.PHONY: all build demo test test-unit test-sanitize test-fuzz bench test-bench-smoke
 
 all: build
 
@@ -17,7 +17,7 @@ demo: build
 	scripts/run-demo.sh build
 
 # The benchmark's smoke run first, so that a test summary closes the output.
-test: test-bench-smoke test-unit test-windows
+test: test-bench-smoke test-unit test-fuzz test-windows test-sanitize
 
 test-unit: build
 	ctest --test-dir build --output-on-failure -j $(JOBS)
@@ -34,6 +34,25 @@ bench:
 	  -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DQUENDRIX_TESTS=OFF
 	cmake --build build-bench -j $(JOBS) --target quendrix quendrix_bench
 	build-bench/quendrix_bench $(BENCH_ARGS)
+
+# The whole test suite again, built with AddressSanitizer and
+# UndefinedBehaviorSanitizer; any report fails it (the tests that run the
+# program as a child fail on its report too).
+SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:strict_string_checks=1 \
+                UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+test-sanitize:
+	cmake -S . -B build-asan -DQUENDRIX_SANITIZE=ON
+	cmake --build build-asan -j $(JOBS)
+	$(SANITIZER_ENV) ctest --test-dir build-asan --output-on-failure -j $(JOBS)
+
+# Both fuzz targets (clang's libFuzzer), FUZZ_SECONDS each; fails on a finding.
+FUZZ_SECONDS ?= 60
+
+test-fuzz:
+	cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DQUENDRIX_FUZZ=ON -DQUENDRIX_TESTS=OFF
+	cmake --build build-fuzz -j $(JOBS) --target bitmap_fuzzer job_fuzzer
+	fuzz/run.sh build-fuzz $(FUZZ_SECONDS)
 
 # The Windows program, cross-compiled with mingw-w64 and tested under Wine:
 #   make build-windows   builds build-windows/quendrix.exe

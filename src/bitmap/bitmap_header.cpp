@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "bitmap/rle_decoder.h"
 #include "model/messages.h"
 
 namespace quendrix {
@@ -19,11 +20,6 @@ uint16_t Le16(std::span<const uint8_t> bytes, size_t at) {
   return static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8);
 }
 
-bool IsRunLengthEncoded(const ImageEntry& entry) {
-  return (entry.compression == kCompressionRle8 && entry.bitCount == 8) ||
-         (entry.compression == kCompressionRle4 && entry.bitCount == 4);
-}
-
 // Whether the pixel data can hold the picture the header describes, so that
 // the conversion never reads outside it.
 bool PixelDataFits(const ImageEntry& entry, int64_t fileSize) {
@@ -33,10 +29,8 @@ bool PixelDataFits(const ImageEntry& entry, int64_t fileSize) {
   if (static_cast<int64_t>(entry.dataOffset) + entry.dataSize > fileSize) {
     return false;
   }
-  if (IsRunLengthEncoded(entry)) {
-    // A stream of runs, not rows; the format has no top-down form of it.
-    return !entry.topDown;
-  }
+  // A stream of runs, not rows: its decoded picture is bounded instead.
+  if (IsRunLengthEncoded(entry)) return RunLengthFits(entry);
   int64_t stride = entry.dataSize / entry.height;
   int64_t rowBytes = (int64_t{entry.width} * entry.bitCount + 7) / 8;
   return stride >= rowBytes;
@@ -63,9 +57,14 @@ HeaderVerdict ParseBitmapHeader(std::span<const uint8_t> head, int64_t fileSize,
   // Pixel bytes: the file size minus the data offset, wrapping as 32-bit
   // arithmetic does.
   auto dataSize = static_cast<int32_t>(Le32(head, 2) - Le32(head, 10));
-  if (bitCount != 1 && dataSize % 4 != 0) return HeaderVerdict::kBadSize;
 
   ImageEntry parsed;
+  parsed.bitCount = bitCount;
+  parsed.compression = Le32(head, 30);
+  // Rows of 4 and 8 bits fill whole 4-byte words; encoded data is a stream.
+  if (bitCount != 1 && dataSize % 4 != 0 && !IsRunLengthEncoded(parsed)) {
+    return HeaderVerdict::kBadSize;
+  }
   parsed.dataSize = dataSize;
   parsed.dataOffset = static_cast<int32_t>(Le32(head, 10));
   parsed.width = static_cast<uint16_t>(Le32(head, 18));
@@ -75,8 +74,6 @@ HeaderVerdict ParseBitmapHeader(std::span<const uint8_t> head, int64_t fileSize,
   uint32_t magnitude = parsed.topDown ? 0u - static_cast<uint32_t>(heightField)
                                       : static_cast<uint32_t>(heightField);
   parsed.height = static_cast<uint16_t>(magnitude);
-  parsed.bitCount = bitCount;
-  parsed.compression = Le32(head, 30);
   if (!PixelDataFits(parsed, fileSize)) return HeaderVerdict::kBadSize;
 
   // The colour table follows the info header; entries cut off by the end of

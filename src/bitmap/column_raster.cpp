@@ -1,8 +1,10 @@
 #include "bitmap/column_raster.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "bitmap/fast_raster.h"
+#include "bitmap/rle_decoder.h"
 
 namespace quendrix {
 namespace {
@@ -11,6 +13,9 @@ namespace {
 // beyond the right edge when k of its 8 bits do.
 constexpr uint8_t kLastBandMask[8] = {0x00, 0x01, 0x03, 0x07,
                                       0x0F, 0x1F, 0x3F, 0x7F};
+
+// Encoded pixel data is read in pieces of at most this many bytes.
+constexpr size_t kReadPiece = 32767;
 
 bool IsWhite(const std::array<uint8_t, 4>& color) {
   return color[0] == 255 && color[1] == 255 && color[2] == 255;
@@ -34,6 +39,7 @@ size_t BlockSize(const ImageEntry& entry) {
 }
 
 bool EntryFitsPixels(const ImageEntry& entry) {
+  if (IsRunLengthEncoded(entry)) return RunLengthFits(entry);
   if (entry.height == 0 || entry.dataSize <= 0) return false;
   int64_t stride = entry.dataSize / entry.height;
   return stride >= (int64_t{entry.width} * entry.bitCount + 7) / 8;
@@ -143,19 +149,48 @@ ConvertResult ConvertEntry(Platform& platform, const ImageEntry& entry,
                            ConversionBuffers& buffers, const uint8_t** block) {
   *block = nullptr;
   if (!EntryFitsPixels(entry)) return ConvertResult::kCannotRead;
-  // The rows are read through a window of a few tiles of rows, each piece
-  // converted as soon as it has arrived (fast_raster.h).
-  uint8_t* source = buffers.Source(platform, ConversionWindowSize(entry));
+  const bool encoded = IsRunLengthEncoded(entry);
+  const auto dataSize = static_cast<size_t>(entry.dataSize);
+  // Uncompressed rows are read through a window of a few tiles of rows, each
+  // piece converted as soon as it has arrived (fast_raster.h). An encoded
+  // picture is read whole, then decoded into uncompressed rows of its own.
+  uint8_t* source =
+      buffers.Source(platform, encoded ? dataSize : ConversionWindowSize(entry));
   if (!source) return ConvertResult::kNoMemory;
   uint8_t* result = buffers.Result(platform, BlockSize(entry));
   if (!result) return ConvertResult::kNoMemory;
+  std::optional<ImageEntry> rows;
+  std::unique_ptr<uint8_t[]> decoded;
+  if (encoded) {
+    rows = DecodedEntry(entry);
+    decoded = platform.Allocate(static_cast<size_t>(rows->dataSize));
+    if (!decoded) return ConvertResult::kNoMemory;
+  }
 
   std::unique_ptr<InputFile> file = platform.OpenForReading(entry.path);
   if (!file) return ConvertResult::kCannotRead;
-  if (!ReadAndConvert(*file, entry, source, result)) {
-    return ConvertResult::kCannotRead;  // the file shrank, or a read failed
+  if (!encoded) {
+    if (!ReadAndConvert(*file, entry, source, result)) {
+      return ConvertResult::kCannotRead;  // the file shrank, or a read failed
+    }
+    *block = result;
+    return ConvertResult::kConverted;
+  }
+  size_t done = 0;
+  while (done < dataSize) {
+    // Each piece is read after a seek to its own offset.
+    if (!file->Seek(int64_t{entry.dataOffset} + static_cast<int64_t>(done))) {
+      return ConvertResult::kCannotRead;
+    }
+    int64_t got = file->Read(source + done, std::min(dataSize - done, kReadPiece));
+    if (got <= 0) return ConvertResult::kCannotRead;  // the file shrank
+    done += static_cast<size_t>(got);
   }
   file.reset();
+
+  DecodeRunLength({source, dataSize}, entry.width, entry.height, entry.bitCount,
+                  decoded.get());
+  ConvertPixels(*rows, decoded.get(), result);
   *block = result;
   return ConvertResult::kConverted;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -47,10 +48,72 @@ void PackRow8Portable(const uint8_t* row, size_t pixels,
   }
 }
 
+namespace {
+
+// Transposes 8 x 8 bytes held in 8 words, byte j of word i being element
+// (i, j): three rounds of swapping the off-diagonal halves of 4 x 4, 2 x 2
+// and 1 x 1 blocks. Words are little-endian here (byte 0 the lowest).
+void Transpose8x8(uint64_t (&x)[8]) {
+  // Swaps the high part of a's elements with the low part of b's.
+  const auto swap = [](uint64_t& a, uint64_t& b, int shift, uint64_t mask) {
+    const uint64_t t = ((a >> shift) ^ b) & mask;
+    a ^= t << shift;
+    b ^= t;
+  };
+  constexpr uint64_t kHalves = 0x00000000FFFFFFFFu;
+  constexpr uint64_t kQuarters = 0x0000FFFF0000FFFFu;
+  constexpr uint64_t kEighths = 0x00FF00FF00FF00FFu;
+  swap(x[0], x[4], 32, kHalves);
+  swap(x[1], x[5], 32, kHalves);
+  swap(x[2], x[6], 32, kHalves);
+  swap(x[3], x[7], 32, kHalves);
+  swap(x[0], x[2], 16, kQuarters);
+  swap(x[1], x[3], 16, kQuarters);
+  swap(x[4], x[6], 16, kQuarters);
+  swap(x[5], x[7], 16, kQuarters);
+  swap(x[0], x[1], 8, kEighths);
+  swap(x[2], x[3], 8, kEighths);
+  swap(x[4], x[5], 8, kEighths);
+  swap(x[6], x[7], 8, kEighths);
+}
+
+}  // namespace
+
 void TransposeRowsPortable(const uint8_t* const* rows, size_t count,
                            size_t bands, uint8_t keep, uint8_t flip,
                            uint8_t* out, size_t height) {
-  for (size_t m = 0; m < bands; ++m) {
+  size_t m = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    // Blocks of 8 rows by 8 bands, as words.
+    const uint64_t keepAll = 0x0101010101010101u * keep;
+    const uint64_t flipAll = 0x0101010101010101u * flip;
+    // Each block of 8 bands goes through a staging area first, whose bands
+    // lie an odd number of cache lines apart, and is then copied out band by
+    // band (see kStagingPitch in the vector kernels).
+    constexpr size_t kPitch = kTileRows + 64;
+    alignas(8) uint8_t staging[8 * kPitch];
+    for (; m + 8 <= bands; m += 8) {
+      size_t k = 0;
+      for (; k + 8 <= count; k += 8) {
+        uint64_t x[8];
+#pragma GCC unroll 8
+        for (size_t r = 0; r < 8; ++r) {
+          std::memcpy(&x[r], rows[k + r] + m, sizeof x[r]);
+          x[r] = (x[r] & keepAll) ^ flipAll;
+        }
+        Transpose8x8(x);
+#pragma GCC unroll 8
+        for (size_t j = 0; j < 8; ++j) std::memcpy(staging + j * kPitch + k, &x[j], 8);
+      }
+      for (; k < count; ++k) {
+        for (size_t j = 0; j < 8; ++j) {
+          staging[j * kPitch + k] = static_cast<uint8_t>((rows[k][m + j] & keep) ^ flip);
+        }
+      }
+      for (size_t j = 0; j < 8; ++j) std::memcpy(out + (m + j) * height, staging + j * kPitch, count);
+    }
+  }
+  for (; m < bands; ++m) {
     uint8_t* column = out + m * height;
     for (size_t k = 0; k < count; ++k) {
       column[k] = static_cast<uint8_t>((rows[k][m] & keep) ^ flip);

@@ -3,8 +3,8 @@
 // For each picture size and depth it writes a job directory of bitmaps
 // (Tavik.cmd, a link definition file and `count` bitmaps), then times:
 //
-//   job      the real program, run as a process in that directory (its peak
-//            memory and page faults from wait4);
+//   job      the real program, run as a process in that directory (its page
+//            faults from wait4, its peak memory from /proc as it exits);
 //   floor    the I/O no job can avoid, in this process: every bitmap file read
 //            once, whole, and a file as large as the job's Image.img written;
 //   per-bit  (with --reference) the same job in this process with the per-bit
@@ -334,7 +334,6 @@ struct ProgramRun {
   bool ok = false;
   double seconds = 0;
   double cpuSeconds = 0;
-  long maxRssKb = 0;
   long minorFaults = 0;
   std::string problem;
 };
@@ -369,7 +368,6 @@ ProgramRun RunProgram(const std::string& program, const Job& job) {
   run.seconds = Now() - start;
   auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
   run.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
-  run.maxRssKb = usage.ru_maxrss;
   run.minorFaults = usage.ru_minflt;
   std::vector<uint8_t> said = ReadWholeFile(errors);
   struct stat info;

@@ -14,9 +14,6 @@ namespace {
 constexpr uint8_t kLastBandMask[8] = {0x00, 0x01, 0x03, 0x07,
                                       0x0F, 0x1F, 0x3F, 0x7F};
 
-// Encoded pixel data is read in pieces of at most this many bytes.
-constexpr size_t kReadPiece = 32767;
-
 bool IsWhite(const std::array<uint8_t, 4>& color) {
   return color[0] == 255 && color[1] == 255 && color[2] == 255;
 }
@@ -176,15 +173,8 @@ ConvertResult ConvertEntry(Platform& platform, const ImageEntry& entry,
     *block = result;
     return ConvertResult::kConverted;
   }
-  size_t done = 0;
-  while (done < dataSize) {
-    // Each piece is read after a seek to its own offset.
-    if (!file->Seek(int64_t{entry.dataOffset} + static_cast<int64_t>(done))) {
-      return ConvertResult::kCannotRead;
-    }
-    int64_t got = file->Read(source + done, std::min(dataSize - done, kReadPiece));
-    if (got <= 0) return ConvertResult::kCannotRead;  // the file shrank
-    done += static_cast<size_t>(got);
+  if (!ReadPixelPieces(*file, entry.dataOffset, source, dataSize)) {
+    return ConvertResult::kCannotRead;  // the file shrank, or a read failed
   }
   file.reset();
 

@@ -330,16 +330,26 @@ size_t ConversionWindowSize(const ImageEntry& entry) {
   return std::max(tile, std::min(dataSize, kWindowBytes));
 }
 
+bool ReadPixelPieces(InputFile& file, int64_t offset, uint8_t* destination,
+                     size_t size) {
+  constexpr size_t kPiece = 32767;
+  for (size_t done = 0; done < size;) {
+    if (!file.Seek(offset + static_cast<int64_t>(done))) return false;
+    const int64_t got = file.Read(destination + done, std::min(size - done, kPiece));
+    if (got <= 0) return false;
+    done += static_cast<size_t>(got);
+  }
+  return true;
+}
+
 bool ReadAndConvert(InputFile& file, const ImageEntry& entry, uint8_t* window,
                     uint8_t* block) {
   const auto dataSize = static_cast<size_t>(entry.dataSize);
   const size_t windowSize = ConversionWindowSize(entry);
   ColumnRasterBuilder builder(entry, block);
   const size_t tiles = builder.Tiles();
-  // The whole pixel data is read, one piece after the other after a single
-  // seek; each piece ends where a tile does, and holds as many whole tiles as
-  // the window takes.
-  if (!file.Seek(entry.dataOffset)) return false;
+  // The whole pixel data is read, a window at a time; each window ends where
+  // a tile does, and holds as many whole tiles as it takes.
   size_t n = 0;
   for (size_t begin = 0; begin < dataSize;) {
     size_t last = n;
@@ -349,10 +359,9 @@ bool ReadAndConvert(InputFile& file, const ImageEntry& entry, uint8_t* window,
     }
     // The bytes after the last tile (or all of them, when there is none).
     if (last == tiles) end = std::min(dataSize, begin + windowSize);
-    for (size_t done = 0; done < end - begin;) {
-      const int64_t got = file.Read(window + done, end - begin - done);
-      if (got <= 0) return false;  // the file ended early, or the read failed
-      done += static_cast<size_t>(got);
+    if (!ReadPixelPieces(file, int64_t{entry.dataOffset} + static_cast<int64_t>(begin),
+                         window, end - begin)) {
+      return false;  // the file ended early, or a read failed
     }
     for (; n < last; ++n) builder.ConvertTile(n, window, begin);
     begin = end;

@@ -26,6 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace quendrix;
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   FakePlatform platform;
+  // A small disk: a job whose output would outgrow it takes the full-disk
+  // path, instead of the fake holding many megabytes of output in memory.
+  platform.diskSpace = size_t{4} << 20;
   size_t start = 0;
   for (int piece = 0; piece < kMaxBitmaps + 2 && start <= input.size(); ++piece) {
     size_t end = input.find(kSeparator, start);

@@ -26,14 +26,27 @@ class PosixInputFile : public InputFile {
   ~PosixInputFile() override { ::close(fd_); }
 
   bool Seek(int64_t offset) override {
-    return offset >= 0 && ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) == offset;
+    if (offset < 0) return false;
+    // Pieces read one after another seek to where the last one ended: the
+    // file is already there, and the call into the system can be spared.
+    if (offset == position_) return true;
+    position_ = -1;
+    if (::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) != offset) return false;
+    position_ = offset;
+    return true;
   }
 
   int64_t Read(void* buffer, size_t size) override {
     for (;;) {
       ssize_t got = ::read(fd_, buffer, size);
-      if (got >= 0) return got;
-      if (errno != EINTR) return -1;
+      if (got >= 0) {
+        if (position_ >= 0) position_ += got;
+        return got;
+      }
+      if (errno != EINTR) {
+        position_ = -1;  // unknown after a failed read
+        return -1;
+      }
     }
   }
 
@@ -44,6 +57,7 @@ class PosixInputFile : public InputFile {
 
  private:
   int fd_;
+  int64_t position_ = 0;  // the file offset, or -1 when it is not known
 };
 
 class PosixOutputFile : public OutputFile {

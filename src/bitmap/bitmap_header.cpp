@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "bitmap/column_raster.h"
 #include "bitmap/rle_decoder.h"
 #include "model/messages.h"
 
@@ -20,20 +21,12 @@ uint16_t Le16(std::span<const uint8_t> bytes, size_t at) {
   return static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8);
 }
 
-// Whether the pixel data can hold the picture the header describes, so that
-// the conversion never reads outside it.
+// Whether the pixel data lies within the file and can hold the picture the
+// header describes, so that the conversion never reads outside it.
 bool PixelDataFits(const ImageEntry& entry, int64_t fileSize) {
-  if (entry.dataSize <= 0 || entry.dataOffset < 0 || entry.height == 0) {
-    return false;
-  }
-  if (static_cast<int64_t>(entry.dataOffset) + entry.dataSize > fileSize) {
-    return false;
-  }
-  // A stream of runs, not rows: its decoded picture is bounded instead.
-  if (IsRunLengthEncoded(entry)) return RunLengthFits(entry);
-  int64_t stride = entry.dataSize / entry.height;
-  int64_t rowBytes = (int64_t{entry.width} * entry.bitCount + 7) / 8;
-  return stride >= rowBytes;
+  return entry.dataOffset >= 0 &&
+         static_cast<int64_t>(entry.dataOffset) + entry.dataSize <= fileSize &&
+         EntryFitsPixels(entry);
 }
 
 }  // namespace

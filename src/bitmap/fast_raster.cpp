@@ -334,9 +334,9 @@ bool ReadPixelPieces(InputFile& file, int64_t offset, uint8_t* destination,
                      size_t size) {
   constexpr size_t kPiece = 32767;
   for (size_t done = 0; done < size;) {
-    if (!file.Seek(offset + static_cast<int64_t>(done))) return false;
-    const int64_t got = file.Read(destination + done, std::min(size - done, kPiece));
-    if (got <= 0) return false;
+    const int64_t got =
+        file.ReadPieces(offset + static_cast<int64_t>(done), destination + done, size - done, kPiece);
+    if (got <= 0) return false;  // the file ended early, or a read failed
     done += static_cast<size_t>(got);
   }
   return true;

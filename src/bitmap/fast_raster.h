@@ -84,14 +84,15 @@ class ColumnRasterBuilder {
   size_t tiles_;
 };
 
-// The size of the window ReadAndConvert needs for an entry: room for a few
-// tiles of rows, never more than the entry's pixel data.
 // Reads `size` bytes of a bitmap from `offset` on into `destination` in
-// pieces of at most 32767 bytes, each after a seek to its own offset. False
-// when the file ends early or a seek or read fails.
+// pieces of at most 32767 bytes, each after a seek to its own offset
+// (InputFile::ReadPieces). False when the file ends early or a seek or read
+// fails.
 bool ReadPixelPieces(InputFile& file, int64_t offset, uint8_t* destination,
                      size_t size);
 
+// The size of the window ReadAndConvert needs for an entry: room for a few
+// tiles of rows, never more than the entry's pixel data.
 size_t ConversionWindowSize(const ImageEntry& entry);
 
 // Reads the pixel data of an entry whose rows are uncompressed from `file`,

@@ -60,6 +60,58 @@ TEST_F(PosixPlatformTest, SeeksAndReadsLandWhereAsked) {
   EXPECT_FALSE(file->Seek(-1));
 }
 
+// Forwards seeks and reads only, so that ReadPieces is the interface's own,
+// piece by piece.
+class PieceByPiece : public InputFile {
+ public:
+  explicit PieceByPiece(InputFile& file) : file_(file) {}
+  bool Seek(int64_t offset) override { return file_.Seek(offset); }
+  int64_t Read(void* buffer, size_t size) override { return file_.Read(buffer, size); }
+  int64_t Size() override { return file_.Size(); }
+
+ private:
+  InputFile& file_;
+};
+
+TEST_F(PosixPlatformTest, PiecesReadTogetherBringWhatPieceByPieceReadsBring) {
+  std::string bytes;
+  for (int i = 0; i < 1000; ++i) bytes += static_cast<char>('A' + i % 26);
+  std::ofstream(Path("a.bin"), std::ios::binary) << bytes;
+  std::unique_ptr<InputFile> file = platform_.OpenForReading(Path("a.bin"));
+  ASSERT_NE(file, nullptr);
+  PieceByPiece single(*file);
+  // Whole pieces, a last short piece, more pieces than one system call
+  // takes, a read that runs past the end, one from the end, one beyond it.
+  const struct {
+    int64_t offset;
+    size_t size;
+    size_t piece;
+    int64_t expected;
+  } cases[] = {{0, 1000, 100, 1000}, {5, 333, 100, 333}, {0, 1000, 7, 1000},
+               {900, 300, 64, 100},  {1000, 10, 4, 0},   {1200, 10, 4, 0},
+               {3, 0, 10, 0}};
+  for (InputFile* reader : {file.get(), static_cast<InputFile*>(&single)}) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(::testing::Message() << "offset " << c.offset << ", size " << c.size
+                                        << ", piece " << c.piece);
+      std::string buffer(c.size, '-');
+      const int64_t got = reader->ReadPieces(c.offset, buffer.data(), c.size, c.piece);
+      ASSERT_EQ(got, c.expected);
+      if (got > 0) {
+        EXPECT_EQ(buffer.substr(0, static_cast<size_t>(got)),
+                  bytes.substr(static_cast<size_t>(c.offset), static_cast<size_t>(got)));
+      }
+      EXPECT_EQ(buffer.substr(static_cast<size_t>(got)), std::string(c.size - got, '-'));
+    }
+  }
+  // The file's own position is where the reads left it, or unchanged.
+  char one = 0;
+  ASSERT_TRUE(file->Seek(26));
+  ASSERT_EQ(file->Read(&one, 1), 1);
+  EXPECT_EQ(one, 'A');
+  EXPECT_EQ(file->ReadPieces(-1, &one, 1, 1), -1);
+}
+
 TEST_F(PosixPlatformTest, WritesRenamesAndRemoves) {
   std::unique_ptr<OutputFile> out = platform_.CreateForWriting(Path("tmp"));
   ASSERT_NE(out, nullptr);

@@ -134,7 +134,7 @@ TEST_P(FastRasterTest, WidePicturesMatchThePerBitConversion) {
   std::mt19937 rng(977);
   for (uint16_t bitCount : {1, 4, 8}) {
     for (uint16_t width : {127, 128, 129, 255, 256, 257, 511, 1000, 2047, 8191, 8200}) {
-      for (uint16_t height : {16, 19, 48}) {
+      for (uint16_t height : {16, 19, 48, 64, 150}) {
         for (bool topDown : {false, true}) {
           if (!Agrees(RandomPicture(rng, bitCount, width, height, topDown))) return;
         }

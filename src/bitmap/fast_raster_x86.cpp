@@ -386,7 +386,94 @@ QUENDRIX_AVX512 void PackRow4Avx512(const uint8_t* row, size_t pixels,
   }
 }
 
-const Kernels kAvx512Kernels = {PackRow4Avx512, PackRow8Avx512, TransposeRowsAvx2};
+// 64 rows of 16 bands: each register holds the 16 bytes of four rows, k,
+// k + 16, k + 32 and k + 48, one in each 128-bit lane, so that after the
+// transposition within the lanes each band has 64 rows in order, a whole
+// cache line, in one store.
+QUENDRIX_AVX512 __attribute__((always_inline)) inline void Transpose64x16(
+    const uint8_t* const* rows, size_t m, __m512i keep, __m512i flip, uint8_t* out,
+    size_t pitch) {
+  __m512i r[16];
+#pragma GCC unroll 16
+  for (size_t k = 0; k < 16; ++k) {
+    const auto row = [&](size_t n) {
+      return _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[n] + m));
+    };
+    __m512i v = _mm512_castsi128_si512(row(k));
+    v = _mm512_inserti32x4(v, row(k + 16), 1);
+    v = _mm512_inserti32x4(v, row(k + 32), 2);
+    v = _mm512_inserti32x4(v, row(k + 48), 3);
+    // (v & keep) ^ flip in one instruction: 0x6A is the truth table of
+    // (a & b) ^ c for the operands a = v, b = keep, c = flip.
+    r[k] = _mm512_ternarylogic_epi32(v, keep, flip, 0x6A);
+  }
+#pragma GCC unroll 4
+  for (int round = 0; round < 4; ++round) {
+    __m512i t[16];
+#pragma GCC unroll 8
+    for (int k = 0; k < 8; ++k) {
+      t[2 * k] = _mm512_unpacklo_epi8(r[k], r[k + 8]);
+      t[2 * k + 1] = _mm512_unpackhi_epi8(r[k], r[k + 8]);
+    }
+#pragma GCC unroll 16
+    for (int k = 0; k < 16; ++k) r[k] = t[k];
+  }
+#pragma GCC unroll 16
+  for (size_t j = 0; j < 16; ++j) _mm512_storeu_si512(out + j * pitch, r[j]);
+}
+
+// Copies n bytes (at most kTileRows) with 64-byte moves, the last of them
+// masked.
+QUENDRIX_AVX512 __attribute__((always_inline)) inline void CopyBand512(const uint8_t* from,
+                                                                     uint8_t* to, size_t n) {
+  size_t at = 0;
+  for (; at + 64 <= n; at += 64) _mm512_storeu_si512(to + at, _mm512_loadu_si512(from + at));
+  if (at < n) {
+    const __mmask64 rest = FirstBytes(n - at);
+    _mm512_mask_storeu_epi8(to + at, rest, _mm512_maskz_loadu_epi8(rest, from + at));
+  }
+}
+
+QUENDRIX_AVX512 void TransposeRowsAvx512(const uint8_t* const* rows, size_t count,
+                                         size_t bands, uint8_t keep, uint8_t flip,
+                                         uint8_t* out, size_t height) {
+  // As TransposeRowsAvx2: 16 bands at a time through the staging area.
+  alignas(64) uint8_t staging[16 * kStagingPitch];
+  const __m512i keep512 = _mm512_set1_epi8(static_cast<char>(keep));
+  const __m512i flip512 = _mm512_set1_epi8(static_cast<char>(flip));
+  const __m256i keep256 = _mm256_set1_epi8(static_cast<char>(keep));
+  const __m256i flip256 = _mm256_set1_epi8(static_cast<char>(flip));
+  size_t m = 0;
+  for (; m + 16 <= bands; m += 16) {
+    size_t k = 0;
+    for (; k + 64 <= count; k += 64) {
+      Transpose64x16(rows + k, m, keep512, flip512, staging + k, kStagingPitch);
+    }
+    if (k + 32 <= count) {
+      Transpose32x16(rows + k, m, keep256, flip256, staging + k, kStagingPitch);
+      k += 32;
+    }
+    if (k + 16 <= count) {
+      Transpose16x16(rows + k, m, keep256, flip256, staging + k, kStagingPitch);
+      k += 16;
+    }
+    for (; k < count; ++k) {
+      for (size_t j = 0; j < 16; ++j) {
+        staging[j * kStagingPitch + k] = static_cast<uint8_t>((rows[k][m + j] & keep) ^ flip);
+      }
+    }
+    for (size_t j = 0; j < 16; ++j) {
+      CopyBand512(staging + j * kStagingPitch, out + (m + j) * height, count);
+    }
+  }
+  if (m < bands) {
+    const uint8_t* rest[kTileRows];
+    for (size_t k = 0; k < count; ++k) rest[k] = rows[k] + m;
+    TransposeRowsPortable(rest, count, bands - m, keep, flip, out + m * height, height);
+  }
+}
+
+const Kernels kAvx512Kernels = {PackRow4Avx512, PackRow8Avx512, TransposeRowsAvx512};
 
 }  // namespace
 

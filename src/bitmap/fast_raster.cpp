@@ -162,9 +162,11 @@ void Decide4(const ImageEntry& entry, ColourDecisions& decisions) {
   // Every nibble value indexes the table, even beyond the entries the file
   // holds (those are black).
   std::array<unsigned, 16> dark{};
+  decisions.darkNibbleBits = 0;
   for (unsigned n = 0; n < 16; ++n) {
     dark[n] = IsWhite(entry.colorTable[n]) ? 0 : 1;
     decisions.darkNibble[n] = dark[n] ? 0xFF : 0x00;
+    decisions.darkNibbleBits |= uint64_t{0x0001000100010001} * dark[n] << n;
   }
   for (unsigned j = 0; j < 4; ++j) {
     for (unsigned v = 0; v < 256; ++v) {
@@ -176,6 +178,7 @@ void Decide4(const ImageEntry& entry, ColourDecisions& decisions) {
 
 void Decide8(const ImageEntry& entry, ColourDecisions& decisions) {
   std::memset(decisions.darkByLow, 0, sizeof decisions.darkByLow);
+  std::memset(decisions.darkByLow6, 0, sizeof decisions.darkByLow6);
   for (unsigned v = 0; v < 256; ++v) {
     const unsigned dark = IsWhite(entry.colorTable[v]) ? 0 : 1;
     for (unsigned j = 0; j < 8; ++j) {
@@ -183,6 +186,7 @@ void Decide8(const ImageEntry& entry, ColourDecisions& decisions) {
     }
     const unsigned high = v >> 4;
     decisions.darkByLow[high / 8][v & 15] |= static_cast<uint8_t>(dark << (high % 8));
+    decisions.darkByLow6[v & 63] |= static_cast<uint8_t>(dark << (v >> 6));
   }
 }
 

@@ -31,6 +31,13 @@ struct ColourDecisions {
   uint8_t darkByLow[2][16];
   // 4 bits, for byte shuffles: 0xFF when index n is dark, else 0.
   uint8_t darkNibble[16];
+  // 8 bits, for bit gathers: bit q of darkByLow6[x] is set when index
+  // 64 * q + x is dark, for q = 0 to 3.
+  uint8_t darkByLow6[64];
+  // 4 bits, for bit gathers: bit n is set when index n is dark, and the 16
+  // bits repeat four times, so that any 6-bit index whose low 4 bits are n
+  // finds the bit of n.
+  uint64_t darkNibbleBits;
   // 1 bit: the band byte is (stored & keep) ^ flip; edge keeps the pixels of
   // the last band that lie within the picture.
   uint8_t keep;

@@ -263,7 +263,7 @@ const Kernels kAvx2Kernels = {PackRow4Avx2, PackRow8Avx2, TransposeRowsAvx2};
 // AVX-512 with byte permutes (VBMI): 64 pixels a step, and masked loads for
 // the end of a row.
 #define QUENDRIX_AVX512 \
-  __attribute__((target("avx2,avx512f,avx512bw,avx512vl,avx512vbmi")))
+  __attribute__((target("avx2,avx512f,avx512bw,avx512vl,avx512vbmi,avx512bitalg")))
 
 QUENDRIX_AVX512 __attribute__((always_inline)) inline __m512i ReverseEights512() {
   return _mm512_set_epi64(0x08090A0B0C0D0E0Fll, 0x0001020304050607ll, 0x08090A0B0C0D0E0Fll,
@@ -289,30 +289,39 @@ QUENDRIX_AVX512 __attribute__((always_inline)) inline void StoreLastBands512(uin
                        _mm_cvtsi64_si128(static_cast<long long>(packed & keep)));
 }
 
-// 8 bits per pixel: 64 pixels give 8 band bytes. Each index looks up its own
-// byte of a 256-byte table whose top bit says "dark": two 128-entry permutes,
-// one for each half of the index range, and a blend by the index's top bit.
+// 8 bits per pixel: 64 pixels give 8 band bytes, in four instructions.
+// A byte permute looks each pixel's low 6 bits up in darkByLow6, whose bit q
+// answers for the index 64 * q + those bits; a bit gather (VPSHUFBITQMB)
+// then takes, for each bit of the band bytes, bit q of the right pixel's
+// byte. Its bit numbers come from a multishift, which moves the top 2 bits
+// of each pixel (q) to the byte that asks for that pixel, reversed within
+// each band so that the leftmost pixel lands on bit 7, and a ternary
+// logic operation adds the place of that pixel's byte.
 struct Tables8x {
-  __m512i quarter[4];  // dark flags of indices 0-63, 64-127, 128-191, 192-255
-  __m512i reverse;
+  __m512i darkByLow6;
+  __m512i topBits;   // multishift control: bits 6 and 7 of pixel 7 - k
+  __m512i place;     // 8 * (7 - k) for byte k of each band
+  __m512i lowTwo;    // 3 in every byte
 };
 
 QUENDRIX_AVX512 Tables8x MakeTables8x(const ColourDecisions& decisions) {
   Tables8x t;
-  for (int q = 0; q < 4; ++q) t.quarter[q] = _mm512_loadu_si512(decisions.bandBit[0] + 64 * q);
-  t.reverse = ReverseEights512();
+  t.darkByLow6 = _mm512_loadu_si512(decisions.darkByLow6);
+  // Byte k of every 8 (a band's byte of the result): pixel 7 - k.
+  t.topBits = _mm512_set1_epi64(0x060E161E262E363Ell);
+  t.place = _mm512_set1_epi64(0x0008101820283038ll);
+  t.lowTwo = _mm512_set1_epi8(3);
   return t;
 }
 
 QUENDRIX_AVX512 __attribute__((always_inline)) inline uint64_t Bands8x(__m512i v,
                                                                       const Tables8x& t) {
-  // Pixels reversed within each band first: bit 7 of a band byte is its
-  // leftmost pixel, while the mask below counts from the lowest byte.
-  v = _mm512_shuffle_epi8(v, t.reverse);
-  const __m512i low = _mm512_permutex2var_epi8(t.quarter[0], v, t.quarter[1]);
-  const __m512i high = _mm512_permutex2var_epi8(t.quarter[2], v, t.quarter[3]);
-  const __m512i dark = _mm512_mask_blend_epi8(_mm512_movepi8_mask(v), low, high);
-  return _mm512_movepi8_mask(dark);
+  // (The masked forms: the plain ones draw a false warning from GCC 12.)
+  const __m512i flags = _mm512_maskz_permutexvar_epi8(~__mmask64{0}, v, t.darkByLow6);
+  const __m512i top = _mm512_maskz_multishift_epi64_epi8(~__mmask64{0}, t.topBits, v);
+  // (top & 3) | place: 0xEA is the truth table of (a & b) | c.
+  const __m512i which = _mm512_ternarylogic_epi32(top, t.lowTwo, t.place, 0xEA);
+  return _mm512_bitshuffle_epi64_mask(flags, which);
 }
 
 QUENDRIX_AVX512 void PackRow8Avx512(const uint8_t* row, size_t pixels,
@@ -330,58 +339,64 @@ QUENDRIX_AVX512 void PackRow8Avx512(const uint8_t* row, size_t pixels,
   }
 }
 
-// 4 bits per pixel: 64 bytes, 128 pixels, give 16 band bytes.
+// 4 bits per pixel: 32 bytes, 64 pixels, give 8 band bytes, in three
+// instructions. A byte permute gives each band's 8 bytes of the result the 4
+// bytes of its pixels; a multishift moves each pixel's nibble, leftmost pixel
+// last, into the low bits of one byte; a bit gather looks the nibble up in
+// darkNibbleBits (the 2 bits above the nibble pick one of its four copies).
 struct Tables4x {
-  __m512i darkNibble;
-  __m512i low;
-  __m512i reverseFours;
-  __m512i firstHalves;
-  __m512i secondHalves;
+  __m512i darkNibbleBits;
+  __m512i firstHalf;   // byte permute: bytes 4g to 4g + 3 into band g's 8
+  __m512i secondHalf;  // the same from the upper 32 bytes
+  __m512i nibbles;     // multishift control: the nibble of pixel 7 - k
 };
 
 QUENDRIX_AVX512 Tables4x MakeTables4x(const ColourDecisions& decisions) {
-  // (The masked broadcasts: the plain ones draw a false warning from GCC 12.)
-  const __m128i darkNibble = _mm_loadu_si128(reinterpret_cast<const __m128i*>(decisions.darkNibble));
-  const __m128i reverseFours = _mm_setr_epi8(3, 2, 1, 0, 7, 6, 5, 4, 11, 10, 9, 8, 15, 14, 13, 12);
-  return {_mm512_maskz_broadcast_i32x4(0xFFFF, darkNibble), _mm512_set1_epi8(0x0F),
-          _mm512_maskz_broadcast_i32x4(0xFFFF, reverseFours),
-          // Gather the 64-bit halves of the two interleavings in band order.
-          _mm512_set_epi64(11, 10, 3, 2, 9, 8, 1, 0), _mm512_set_epi64(15, 14, 7, 6, 13, 12, 5, 4)};
+  Tables4x t;
+  t.darkNibbleBits = _mm512_set1_epi64(static_cast<long long>(decisions.darkNibbleBits));
+  alignas(64) uint8_t first[64];
+  alignas(64) uint8_t second[64];
+  for (int i = 0; i < 64; ++i) {
+    first[i] = static_cast<uint8_t>(4 * (i / 8) + i % 4);
+    second[i] = static_cast<uint8_t>(32 + first[i]);
+  }
+  t.firstHalf = _mm512_load_si512(first);
+  t.secondHalf = _mm512_load_si512(second);
+  // Pixel j of a band is the high nibble of byte j / 2 when j is even, its
+  // low nibble when odd: bit 8 * (j / 2) + 4 or 8 * (j / 2). Byte k asks for
+  // pixel 7 - k.
+  t.nibbles = _mm512_set1_epi64(0x04000C0814101C18ll);
+  return t;
 }
 
-QUENDRIX_AVX512 __attribute__((always_inline)) inline void Bands4x(__m512i v, const Tables4x& t,
-                                                                  uint64_t& first,
-                                                                  uint64_t& second) {
-  v = _mm512_shuffle_epi8(v, t.reverseFours);
-  const __m512i darkHigh =
-      _mm512_shuffle_epi8(t.darkNibble, _mm512_and_si512(_mm512_srli_epi16(v, 4), t.low));
-  const __m512i darkLow = _mm512_shuffle_epi8(t.darkNibble, _mm512_and_si512(v, t.low));
-  // Per 128-bit lane: the pixels of source bytes 0-7 (two bands), then of
-  // bytes 8-15 (the next two).
-  const __m512i a = _mm512_unpacklo_epi8(darkLow, darkHigh);
-  const __m512i c = _mm512_unpackhi_epi8(darkLow, darkHigh);
-  first = _mm512_movepi8_mask(_mm512_permutex2var_epi64(a, t.firstHalves, c));
-  second = _mm512_movepi8_mask(_mm512_permutex2var_epi64(a, t.secondHalves, c));
+QUENDRIX_AVX512 __attribute__((always_inline)) inline uint64_t Bands4x(__m512i v,
+                                                                      __m512i spread,
+                                                                      const Tables4x& t) {
+  const __m512i pixels =
+      _mm512_maskz_multishift_epi64_epi8(
+      ~__mmask64{0}, t.nibbles, _mm512_maskz_permutexvar_epi8(~__mmask64{0}, spread, v));
+  return _mm512_bitshuffle_epi64_mask(t.darkNibbleBits, pixels);
 }
 
 QUENDRIX_AVX512 void PackRow4Avx512(const uint8_t* row, size_t pixels,
                                     const ColourDecisions& decisions, uint8_t* bands) {
   const Tables4x t = MakeTables4x(decisions);
   size_t b = 0;
-  uint64_t first;
-  uint64_t second;
   for (; 8 * b + 128 <= pixels; b += 16) {
-    Bands4x(_mm512_loadu_si512(row + 4 * b), t, first, second);
+    const __m512i v = _mm512_loadu_si512(row + 4 * b);
+    const uint64_t first = Bands4x(v, t.firstHalf, t);
+    const uint64_t second = Bands4x(v, t.secondHalf, t);
     std::memcpy(bands + b, &first, sizeof first);
     std::memcpy(bands + b + 8, &second, sizeof second);
   }
   if (const size_t rest = pixels - 8 * b; rest > 0) {
-    Bands4x(_mm512_maskz_loadu_epi8(FirstBytes((rest + 1) / 2), row + 4 * b), t, first, second);
+    const __m512i v = _mm512_maskz_loadu_epi8(FirstBytes((rest + 1) / 2), row + 4 * b);
     if (rest <= 64) {
-      StoreLastBands512(bands + b, first, rest);
+      StoreLastBands512(bands + b, Bands4x(v, t.firstHalf, t), rest);
     } else {
+      const uint64_t first = Bands4x(v, t.firstHalf, t);
       std::memcpy(bands + b, &first, sizeof first);
-      StoreLastBands512(bands + b + 8, second, rest - 64);
+      StoreLastBands512(bands + b + 8, Bands4x(v, t.secondHalf, t), rest - 64);
     }
   }
 }
@@ -486,7 +501,7 @@ const Kernels* Avx512Kernels() {
   static const bool supported =
       __builtin_cpu_supports("avx2") && __builtin_cpu_supports("avx512f") &&
       __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl") &&
-      __builtin_cpu_supports("avx512vbmi");
+      __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512bitalg");
   return supported ? &kAvx512Kernels : nullptr;
 }
 

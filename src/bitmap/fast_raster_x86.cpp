@@ -221,9 +221,16 @@ QUENDRIX_AVX2 __attribute__((always_inline)) inline void CopyBand(const uint8_t*
   }
 }
 
-QUENDRIX_AVX2 void TransposeRowsAvx2(const uint8_t* const* rows, size_t count,
-                                     size_t bands, uint8_t keep, uint8_t flip,
-                                     uint8_t* out, size_t height) {
+// Moves 64 rows of 16 bands, from band m on, into the staging area at `out`,
+// bands `pitch` bytes apart; null where the processor has no such step.
+using Transpose64Rows = void (*)(const uint8_t* const* rows, size_t m, uint8_t keep,
+                                 uint8_t flip, uint8_t* out, size_t pitch);
+
+// The transposition of TransposeRowsAvx2 and TransposeRowsAvx512, which
+// differ only in the widest step.
+QUENDRIX_AVX2 __attribute__((always_inline)) inline void TransposeRowsBy16(
+    const uint8_t* const* rows, size_t count, size_t bands, uint8_t keep, uint8_t flip,
+    uint8_t* out, size_t height, Transpose64Rows wide) {
   // 16 bands at a time: transposed into the staging area, then copied out,
   // before the next 16, so that little but the rows stays in the cache.
   alignas(64) uint8_t staging[16 * kStagingPitch];
@@ -232,6 +239,9 @@ QUENDRIX_AVX2 void TransposeRowsAvx2(const uint8_t* const* rows, size_t count,
   size_t m = 0;
   for (; m + 16 <= bands; m += 16) {
     size_t k = 0;
+    if (wide != nullptr) {
+      for (; k + 64 <= count; k += 64) wide(rows + k, m, keep, flip, staging + k, kStagingPitch);
+    }
     for (; k + 32 <= count; k += 32) {
       Transpose32x16(rows + k, m, keepAll, flipAll, staging + k, kStagingPitch);
     }
@@ -258,18 +268,18 @@ QUENDRIX_AVX2 void TransposeRowsAvx2(const uint8_t* const* rows, size_t count,
   }
 }
 
+QUENDRIX_AVX2 void TransposeRowsAvx2(const uint8_t* const* rows, size_t count,
+                                     size_t bands, uint8_t keep, uint8_t flip,
+                                     uint8_t* out, size_t height) {
+  TransposeRowsBy16(rows, count, bands, keep, flip, out, height, nullptr);
+}
+
 const Kernels kAvx2Kernels = {PackRow4Avx2, PackRow8Avx2, TransposeRowsAvx2};
 
 // AVX-512 with byte permutes (VBMI): 64 pixels a step, and masked loads for
 // the end of a row.
 #define QUENDRIX_AVX512 \
   __attribute__((target("avx2,avx512f,avx512bw,avx512vl,avx512vbmi,avx512bitalg")))
-
-QUENDRIX_AVX512 __attribute__((always_inline)) inline __m512i ReverseEights512() {
-  return _mm512_set_epi64(0x08090A0B0C0D0E0Fll, 0x0001020304050607ll, 0x08090A0B0C0D0E0Fll,
-                          0x0001020304050607ll, 0x08090A0B0C0D0E0Fll, 0x0001020304050607ll,
-                          0x08090A0B0C0D0E0Fll, 0x0001020304050607ll);
-}
 
 // The first `count` bytes (at most 64) set: the bytes of a row's end.
 inline uint64_t FirstBytes(size_t count) {
@@ -405,9 +415,10 @@ QUENDRIX_AVX512 void PackRow4Avx512(const uint8_t* row, size_t pixels,
 // k + 16, k + 32 and k + 48, one in each 128-bit lane, so that after the
 // transposition within the lanes each band has 64 rows in order, a whole
 // cache line, in one store.
-QUENDRIX_AVX512 __attribute__((always_inline)) inline void Transpose64x16(
-    const uint8_t* const* rows, size_t m, __m512i keep, __m512i flip, uint8_t* out,
-    size_t pitch) {
+QUENDRIX_AVX512 void Transpose64x16(const uint8_t* const* rows, size_t m, uint8_t keepByte,
+                                    uint8_t flipByte, uint8_t* out, size_t pitch) {
+  const __m512i keep = _mm512_set1_epi8(static_cast<char>(keepByte));
+  const __m512i flip = _mm512_set1_epi8(static_cast<char>(flipByte));
   __m512i r[16];
 #pragma GCC unroll 16
   for (size_t k = 0; k < 16; ++k) {
@@ -437,55 +448,10 @@ QUENDRIX_AVX512 __attribute__((always_inline)) inline void Transpose64x16(
   for (size_t j = 0; j < 16; ++j) _mm512_storeu_si512(out + j * pitch, r[j]);
 }
 
-// Copies n bytes (at most kTileRows) with 64-byte moves, the last of them
-// masked.
-QUENDRIX_AVX512 __attribute__((always_inline)) inline void CopyBand512(const uint8_t* from,
-                                                                     uint8_t* to, size_t n) {
-  size_t at = 0;
-  for (; at + 64 <= n; at += 64) _mm512_storeu_si512(to + at, _mm512_loadu_si512(from + at));
-  if (at < n) {
-    const __mmask64 rest = FirstBytes(n - at);
-    _mm512_mask_storeu_epi8(to + at, rest, _mm512_maskz_loadu_epi8(rest, from + at));
-  }
-}
-
 QUENDRIX_AVX512 void TransposeRowsAvx512(const uint8_t* const* rows, size_t count,
                                          size_t bands, uint8_t keep, uint8_t flip,
                                          uint8_t* out, size_t height) {
-  // As TransposeRowsAvx2: 16 bands at a time through the staging area.
-  alignas(64) uint8_t staging[16 * kStagingPitch];
-  const __m512i keep512 = _mm512_set1_epi8(static_cast<char>(keep));
-  const __m512i flip512 = _mm512_set1_epi8(static_cast<char>(flip));
-  const __m256i keep256 = _mm256_set1_epi8(static_cast<char>(keep));
-  const __m256i flip256 = _mm256_set1_epi8(static_cast<char>(flip));
-  size_t m = 0;
-  for (; m + 16 <= bands; m += 16) {
-    size_t k = 0;
-    for (; k + 64 <= count; k += 64) {
-      Transpose64x16(rows + k, m, keep512, flip512, staging + k, kStagingPitch);
-    }
-    if (k + 32 <= count) {
-      Transpose32x16(rows + k, m, keep256, flip256, staging + k, kStagingPitch);
-      k += 32;
-    }
-    if (k + 16 <= count) {
-      Transpose16x16(rows + k, m, keep256, flip256, staging + k, kStagingPitch);
-      k += 16;
-    }
-    for (; k < count; ++k) {
-      for (size_t j = 0; j < 16; ++j) {
-        staging[j * kStagingPitch + k] = static_cast<uint8_t>((rows[k][m + j] & keep) ^ flip);
-      }
-    }
-    for (size_t j = 0; j < 16; ++j) {
-      CopyBand512(staging + j * kStagingPitch, out + (m + j) * height, count);
-    }
-  }
-  if (m < bands) {
-    const uint8_t* rest[kTileRows];
-    for (size_t k = 0; k < count; ++k) rest[k] = rows[k] + m;
-    TransposeRowsPortable(rest, count, bands - m, keep, flip, out + m * height, height);
-  }
+  TransposeRowsBy16(rows, count, bands, keep, flip, out, height, Transpose64x16);
 }
 
 const Kernels kAvx512Kernels = {PackRow4Avx512, PackRow8Avx512, TransposeRowsAvx512};

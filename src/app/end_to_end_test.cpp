@@ -8,20 +8,15 @@
 #include <functional>
 #include <sstream>
 
-#include <sys/wait.h>
 #include <vector>
 
 #include "testing/bmp_builder.h"
+#include "testing/program_run.h"
 
 namespace quendrix {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct RunResult {
-  int exitCode = -1;
-  std::string stderrText;
-};
 
 class EndToEndTest : public ::testing::Test {
  protected:
@@ -45,24 +40,14 @@ class EndToEndTest : public ::testing::Test {
     return s.str();
   }
 
-  RunResult RunProgram() {
-    const fs::path errors = dir_ / ".stderr";
-    std::string command = "cd '" + dir_.string() + "' && '" + QUENDRIX_BINARY + "' 2> '" +
-                          errors.string() + "'";
-    int status = std::system(command.c_str());
-    RunResult result;
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.stderrText = Read(".stderr");
-    fs::remove(errors);
-    return result;
-  }
+  ProgramRun RunProgram() { return RunProgramIn(QUENDRIX_BINARY, dir_.string()); }
 
   fs::path dir_;
 };
 
 TEST_F(EndToEndTest, WithoutTavikCmdTheOldOutputIsRemoved) {
   Write("Image.img", "old");
-  RunResult run = RunProgram();
+  ProgramRun run = RunProgram();
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.stderrText,
             "Quendrix: error: 制御コマンドファイル(Tavik.cmd)がカレントに存在しません。\n");
@@ -72,7 +57,7 @@ TEST_F(EndToEndTest, WithoutTavikCmdTheOldOutputIsRemoved) {
 TEST_F(EndToEndTest, ControlFilesNamingNoDefinitionFile) {
   for (const char* control : {"", "[Convert]\nNoHeader=1\n", "[Convert]\nCtrlFile=none.txt\n"}) {
     Write("Tavik.cmd", control);
-    RunResult run = RunProgram();
+    ProgramRun run = RunProgram();
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.stderrText,
               "Quendrix: error: 連結定義ファイルが定義されていないか、ディレクトリに存在しません。\n")
@@ -168,7 +153,7 @@ TEST_F(EndToEndTest, AJobOfAllDepthsAndWidthsIsWrittenByteForByte) {
     }
     expected += std::string(256 - expected.size() % 256, '\0');
 
-    RunResult run = RunProgram();
+    ProgramRun run = RunProgram();
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.stderrText, "") << noHeader;
     EXPECT_TRUE(Read("Image.img") == expected) << "NoHeader=" << noHeader;
@@ -181,7 +166,7 @@ TEST_F(EndToEndTest, BadBitmapsAreReportedAndLeftOut) {
   Write("text.bmp", "plain text, not a picture");
   Write("Tavik.cmd", "[Convert]\nCtrlFile=link.txt\n");
   Write("link.txt", "load text.bmp\nload missing.bmp\n\nload good.bmp\n");
-  RunResult run = RunProgram();
+  ProgramRun run = RunProgram();
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.stderrText,
             "Quendrix: warning: text.bmp ビットマップファイルではありません。\n"
@@ -199,7 +184,7 @@ TEST_F(EndToEndTest, AnOutputThatCannotBeWrittenLeavesNothingBehind) {
   Write("Tavik.cmd", "[Convert]\nCtrlFile=link.txt\n");
   Write("link.txt", "load good.bmp\n");
   fs::create_directory(dir_ / "Image.img.quendrix-tmp");  // the temporary name is taken
-  RunResult run = RunProgram();
+  ProgramRun run = RunProgram();
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.stderrText, "Quendrix: error: 出力ファイル　" + (dir_ / "Image.img").string() +
                                 " が作成できません。\n");

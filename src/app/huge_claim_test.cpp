@@ -17,6 +17,7 @@
 #include "model/messages.h"
 #include "testing/bmp_builder.h"
 #include "testing/fake_platform.h"
+#include "testing/program_run.h"
 
 namespace quendrix {
 namespace {
@@ -94,12 +95,9 @@ TEST(HugeClaimTest, TheProgramRefusesTheBitmapAtOnce) {
     // memory were not there, which would show the memory message.
     std::string options = "allocator_may_return_null=1:max_allocation_size_mb=64";
     if (const char* given = std::getenv("ASAN_OPTIONS")) options = std::string(given) + ":" + options;
-    const std::string command = "cd '" + dir.string() + "' && ASAN_OPTIONS='" + options +
-                                "' '" QUENDRIX_BINARY "' 2> stderr.txt";
-    const int status = std::system(command.c_str());
-    EXPECT_EQ(status, 0) << claim.why << "\n" << ReadAll(dir / "stderr.txt");
-    EXPECT_EQ(ReadAll(dir / "stderr.txt"),
-              "Quendrix: warning: big.bmp ビットマップファイルのサイズが異常です。\n")
+    const ProgramRun run = RunProgramIn(QUENDRIX_BINARY, dir.string(), "ASAN_OPTIONS='" + options + "'");
+    EXPECT_EQ(run.exitCode, 0) << claim.why << "\n" << run.stderrText;
+    EXPECT_EQ(run.stderrText, "Quendrix: warning: big.bmp ビットマップファイルのサイズが異常です。\n")
         << claim.why;
     EXPECT_EQ(ReadAll(dir / "Image.img"), std::string(256, '\0')) << claim.why;
   }

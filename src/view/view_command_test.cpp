@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "testing/program_run.h"
 #include "testing/view_test_files.h"
 #include "view/contact_sheet.h"
 
@@ -85,8 +86,8 @@ std::string Convert(const ScratchDirectory& dir,
   EXPECT_TRUE(quendrix::testing::WriteText(
       dir.File("Tavik.cmd"), std::string("[Convert]\nCtrlFile=job.lst\nNoHeader=") +
                                  (headers ? "0" : "1") + "\n"));
-  const std::string command = "cd '" + dir.Path() + "' && '" QUENDRIX_BINARY "'";
-  EXPECT_EQ(std::system(command.c_str()), 0);
+  const ProgramRun run = RunProgramIn(QUENDRIX_BINARY, dir.Path());
+  EXPECT_EQ(run.exitCode, 0) << run.stderrText;
   return dir.File("Image.img");
 }
 

@@ -20,8 +20,7 @@ inline constexpr size_t kStripBands = 256;
 // gives the bit 1.
 struct ColourDecisions {
   // 8 bits: bandBit[j][v] is the bit of pixel j of a band (1 << (7 - j)) when
-  // index v is dark, else 0. bandBit[0] is also the byte table of the AVX-512
-  // lookup: top bit set for a dark index.
+  // index v is dark, else 0.
   uint8_t bandBit[8][256];
   // 4 bits: nibbleBits[j][v] holds the two band bits that byte j of a band,
   // of value v, gives: its high nibble at bit 7 - 2j, its low one at 6 - 2j.

@@ -6,6 +6,7 @@
 namespace quendrix {
 
 int64_t InputFile::ReadPieces(int64_t offset, void* buffer, size_t size, size_t piece) {
+  if (piece == 0) return -1;
   auto* bytes = static_cast<uint8_t*>(buffer);
   size_t done = 0;
   while (done < size) {

@@ -33,10 +33,10 @@ class InputFile {
   // Reads `size` bytes from `offset` on into `buffer` in pieces of at most
   // `piece` bytes, each after a seek to its own offset, and stops after the
   // first piece that brings fewer bytes than it asked for. Returns how many
-  // bytes arrived, or -1 when the first seek or read failed. This one seeks
-  // and reads piece by piece; a platform whose system takes several
-  // positioned reads in one call may hand it consecutive pieces together, as
-  // long as the bytes that arrive are the same.
+  // bytes arrived, or -1 when the first seek or read failed or `piece` is 0.
+  // This one seeks and reads piece by piece; a platform whose system takes
+  // several positioned reads in one call may hand it consecutive pieces
+  // together, as long as the bytes that arrive are the same.
   virtual int64_t ReadPieces(int64_t offset, void* buffer, size_t size, size_t piece);
   // The file's length in bytes, or -1 when it cannot be told.
   virtual int64_t Size() = 0;

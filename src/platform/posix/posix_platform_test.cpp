@@ -104,6 +104,10 @@ TEST_F(PosixPlatformTest, PiecesReadTogetherBringWhatPieceByPieceReadsBring) {
       EXPECT_EQ(buffer.substr(static_cast<size_t>(got)), std::string(c.size - got, '-'));
     }
   }
+  // Pieces of no bytes would never end: refused.
+  char ten[10];
+  EXPECT_EQ(file->ReadPieces(0, ten, sizeof ten, 0), -1);
+  EXPECT_EQ(single.ReadPieces(0, ten, sizeof ten, 0), -1);
   // The file's own position is where the reads left it, or unchanged.
   char one = 0;
   ASSERT_TRUE(file->Seek(26));
